@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+namespace vantrel {
+
+// The log window: the running text of the server's activity, one line per event,
+// in Mac Roman with carriage-return line ends. Each line is also handed to the
+// echo (the operator's console). Owned by the application; core thread only.
+class LogWindow {
+ public:
+  // Receives each line as written to the text, without its leading carriage return.
+  using Echo = std::function<void(std::string_view line)>;
+
+  // REQUIRES: `clock` outlives the log window.
+  explicit LogWindow(const Clock& clock, Echo echo = {});
+
+  LogWindow(const LogWindow&) = delete;
+  LogWindow& operator=(const LogWindow&) = delete;
+
+  // Appends "\r%#-22.22s %#-20.20s %#s": the log date text, the who text and the
+  // message (the line cut to 256 bytes; no carriage return in front of the first
+  // line). A text already over 16384 bytes is cleared first.
+  void Line(std::string_view who, std::string_view message);
+
+  // The text as the window shows it.
+  const std::string& Text() const { return text_; }
+
+ private:
+  const Clock& clock_;
+  Echo echo_;
+  std::string text_;
+};
+
+// The log date text: "MM/DD/YYYY " followed by the locale's time with seconds.
+std::string LogDateText(const std::tm& when);
+
+// "%d.%d.%d.%d" of an IPv4 address held as on the wire (most significant byte first).
+std::string AddressText(uint32_t address);
+
+}  // namespace vantrel
