@@ -1,0 +1,333 @@
+#include "platform/tcp_transport.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <asio.hpp>
+
+#include "platform/exception.h"
+
+namespace vantrel {
+namespace {
+
+// Bytes read from the socket in one system call; the buffer is shared by every
+// connection, so an idle connection holds no read buffer of its own.
+constexpr size_t kReadChunk = 64 * 1024;
+// Queue buffers larger than this are freed once empty, so that idle connections
+// stay small after a burst.
+constexpr size_t kKeptBufferCapacity = 16 * 1024;
+// Accepted connections held for the processing pass before accepting pauses.
+constexpr size_t kMaxWaitingAccepts = 64;
+// Pause before accepting again after the system refused an accept (out of descriptors).
+constexpr auto kAcceptRetryDelay = std::chrono::milliseconds(100);
+
+void ReleaseIfLarge(std::vector<uint8_t>& buffer) {
+  if (buffer.capacity() > kKeptBufferCapacity) {
+    std::vector<uint8_t>().swap(buffer);
+  } else {
+    buffer.clear();
+  }
+}
+
+uint32_t Ipv4Of(const asio::ip::address& address) {
+  if (address.is_v4()) return address.to_v4().to_uint();
+  const auto v6 = address.to_v6();
+  if (v6.is_v4_mapped()) return asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_uint();
+  return 0;
+}
+
+}  // namespace
+
+class TcpTransport::Connection : public std::enable_shared_from_this<Connection> {
+ public:
+  Connection(asio::ip::tcp::socket socket, uint32_t peer)
+      : socket_(std::move(socket)), peer_(peer) {}
+
+  void Start() {
+    asio::error_code ignored;
+    socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    socket_.non_blocking(true, ignored);
+    ArmRead();
+  }
+
+  void SetNotify(Notify notify) { notify_ = std::move(notify); }
+  bool IsConnected() const { return connected_; }
+  bool IsClosePending() const { return close_pending_; }
+  size_t BytesAvailable() const { return inbound_.size() - head_; }
+  uint32_t PeerAddress() const { return peer_; }
+  size_t QueuedBytes() const { return pending_.size() + (write_in_flight_ ? in_flight_.size() : 0); }
+
+  size_t Read(std::span<uint8_t> out) {
+    const size_t n = std::min(out.size(), BytesAvailable());
+    if (n == 0) return 0;
+    std::memcpy(out.data(), inbound_.data() + head_, n);
+    head_ += n;
+    if (head_ == inbound_.size()) {
+      ReleaseIfLarge(inbound_);
+      head_ = 0;
+    }
+    if (BytesAvailable() < kInboundHighWater / 2) ArmRead();
+    return n;
+  }
+
+  void Send(std::span<const uint8_t> first, std::span<const uint8_t> second) {
+    if (!connected_ || close_pending_) return;
+    pending_.insert(pending_.end(), first.begin(), first.end());
+    pending_.insert(pending_.end(), second.begin(), second.end());
+    if (QueuedBytes() > kSendQueueLimit) {
+      Shutdown();
+      Post(TransportEvent::kSendQueueOverflow);
+      Post(TransportEvent::kClosed);
+      return;
+    }
+    if (!flush_posted_) {
+      flush_posted_ = true;
+      asio::post(socket_.get_executor(), [self = shared_from_this()] { self->Flush(); });
+    }
+  }
+
+  void CloseGracefully() {
+    if (!connected_) return;
+    if (QueuedBytes() == 0) {
+      Disconnect();
+    } else {
+      close_pending_ = true;
+    }
+  }
+
+  void Disconnect() {
+    if (!connected_) return;
+    Shutdown();
+    Post(TransportEvent::kClosed);
+  }
+
+  // Used when the owning handle goes away: no more events.
+  void Abandon() {
+    notify_ = nullptr;
+    Shutdown();
+  }
+
+ private:
+  void Shutdown() {
+    connected_ = false;
+    close_pending_ = false;
+    pending_.clear();
+    ReleaseIfLarge(inbound_);
+    head_ = 0;
+    asio::error_code ignored;
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket_.close(ignored);
+  }
+
+  void Post(TransportEvent event) {
+    asio::post(socket_.get_executor(), [self = shared_from_this(), event] {
+      if (self->notify_) self->notify_(event);
+    });
+  }
+
+  void Deliver(TransportEvent event) {
+    if (notify_) notify_(event);
+  }
+
+  void ArmRead() {
+    if (!connected_ || read_armed_ || BytesAvailable() >= kInboundHighWater) return;
+    read_armed_ = true;
+    socket_.async_wait(asio::ip::tcp::socket::wait_read,
+                       [self = shared_from_this()](const asio::error_code& error) {
+                         self->OnReadable(error);
+                       });
+  }
+
+  void OnReadable(const asio::error_code& error) {
+    read_armed_ = false;
+    if (!connected_ || error == asio::error::operation_aborted) return;
+    static thread_local std::array<uint8_t, kReadChunk> scratch;
+    bool arrived = false;
+    while (BytesAvailable() < kInboundHighWater) {
+      asio::error_code read_error;
+      const size_t n = socket_.read_some(asio::buffer(scratch), read_error);
+      if (read_error == asio::error::would_block || read_error == asio::error::try_again) break;
+      if (read_error) {
+        Shutdown();
+        Deliver(TransportEvent::kClosed);
+        return;
+      }
+      Append(std::span<const uint8_t>(scratch.data(), n));
+      arrived = true;
+      if (n < scratch.size()) break;
+    }
+    if (arrived) Deliver(TransportEvent::kDataArrived);
+    ArmRead();
+  }
+
+  void Append(std::span<const uint8_t> bytes) {
+    if (head_ > 0 && head_ >= inbound_.size() / 2) {
+      inbound_.erase(inbound_.begin(), inbound_.begin() + static_cast<std::ptrdiff_t>(head_));
+      head_ = 0;
+    }
+    inbound_.insert(inbound_.end(), bytes.begin(), bytes.end());
+  }
+
+  void Flush() {
+    flush_posted_ = false;
+    if (!connected_ || write_in_flight_ || pending_.empty()) return;
+    in_flight_.swap(pending_);
+    write_in_flight_ = true;
+    asio::async_write(socket_, asio::buffer(in_flight_),
+                      [self = shared_from_this()](const asio::error_code& error, size_t) {
+                        self->OnWritten(error);
+                      });
+  }
+
+  void OnWritten(const asio::error_code& error) {
+    write_in_flight_ = false;
+    ReleaseIfLarge(in_flight_);
+    if (!connected_ || error == asio::error::operation_aborted) return;
+    if (error) {
+      Shutdown();
+      Deliver(TransportEvent::kClosed);
+      return;
+    }
+    if (!pending_.empty()) {
+      Flush();
+      return;
+    }
+    if (close_pending_) {
+      Shutdown();
+      Deliver(TransportEvent::kClosed);
+      return;
+    }
+    Deliver(TransportEvent::kQueueDrained);
+  }
+
+  asio::ip::tcp::socket socket_;
+  const uint32_t peer_;
+  Notify notify_;
+  std::vector<uint8_t> inbound_;  // received bytes; those before head_ were read
+  size_t head_ = 0;
+  std::vector<uint8_t> pending_;    // queued since the last flush
+  std::vector<uint8_t> in_flight_;  // being written
+  bool connected_ = true;
+  bool close_pending_ = false;
+  bool write_in_flight_ = false;
+  bool flush_posted_ = false;
+  bool read_armed_ = false;
+};
+
+TcpTransport::TcpTransport(std::shared_ptr<Connection> connection)
+    : connection_(std::move(connection)) {}
+TcpTransport::~TcpTransport() { connection_->Abandon(); }
+
+void TcpTransport::SetNotify(Notify notify) { connection_->SetNotify(std::move(notify)); }
+bool TcpTransport::IsConnected() const { return connection_->IsConnected(); }
+bool TcpTransport::IsClosePending() const { return connection_->IsClosePending(); }
+size_t TcpTransport::BytesAvailable() const { return connection_->BytesAvailable(); }
+size_t TcpTransport::Read(std::span<uint8_t> out) { return connection_->Read(out); }
+void TcpTransport::Send(std::span<const uint8_t> first, std::span<const uint8_t> second) {
+  connection_->Send(first, second);
+}
+size_t TcpTransport::QueuedBytes() const { return connection_->QueuedBytes(); }
+void TcpTransport::CloseGracefully() { connection_->CloseGracefully(); }
+void TcpTransport::Disconnect() { connection_->Disconnect(); }
+uint32_t TcpTransport::PeerAddress() const { return connection_->PeerAddress(); }
+
+class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
+ public:
+  explicit Acceptor(asio::io_context& io) : acceptor_(io), retry_(io) {}
+
+  void Open(uint32_t address, uint16_t port, int backlog, Notify notify) {
+    const asio::ip::tcp::endpoint endpoint(asio::ip::address_v4(address), port);
+    asio::error_code error;
+    acceptor_.open(endpoint.protocol(), error);
+    if (!error) acceptor_.set_option(asio::socket_base::reuse_address(true), error);
+    if (!error) acceptor_.bind(endpoint, error);
+    if (!error) acceptor_.listen(backlog, error);
+    if (error) {
+      asio::error_code ignored;
+      acceptor_.close(ignored);
+      throw Omberly::CException(kErrorClassFile, kErrorCodeInUse,
+                                "Cannot listen on port " + std::to_string(port) + ": " +
+                                    error.message(),
+                                error.value());
+    }
+    notify_ = std::move(notify);
+    Accept();
+  }
+
+  std::unique_ptr<Transport> TakeAccepted() {
+    if (accepted_.empty()) return nullptr;
+    auto transport = std::move(accepted_.front());
+    accepted_.pop_front();
+    Accept();
+    return transport;
+  }
+
+  void Stop() {
+    notify_ = nullptr;
+    stopped_ = true;
+    asio::error_code ignored;
+    acceptor_.close(ignored);
+    retry_.cancel();
+    accepted_.clear();
+  }
+
+  asio::ip::tcp::endpoint LocalEndpoint() const {
+    asio::error_code ignored;
+    return acceptor_.local_endpoint(ignored);
+  }
+
+ private:
+  void Accept() {
+    if (stopped_ || accepting_ || accepted_.size() >= kMaxWaitingAccepts) return;
+    accepting_ = true;
+    acceptor_.async_accept([self = shared_from_this()](const asio::error_code& error,
+                                                        asio::ip::tcp::socket socket) {
+      self->OnAccepted(error, std::move(socket));
+    });
+  }
+
+  void OnAccepted(const asio::error_code& error, asio::ip::tcp::socket socket) {
+    accepting_ = false;
+    if (stopped_ || error == asio::error::operation_aborted) return;
+    if (error) {
+      retry_.expires_after(kAcceptRetryDelay);
+      retry_.async_wait([self = shared_from_this()](const asio::error_code& wait_error) {
+        if (!wait_error) self->Accept();
+      });
+      return;
+    }
+    asio::error_code endpoint_error;
+    const auto peer = socket.remote_endpoint(endpoint_error);
+    const uint32_t peer_address = endpoint_error ? 0 : Ipv4Of(peer.address());
+    auto connection = std::make_shared<TcpTransport::Connection>(std::move(socket), peer_address);
+    connection->Start();
+    accepted_.push_back(std::make_unique<TcpTransport>(std::move(connection)));
+    if (notify_) notify_();
+    Accept();
+  }
+
+  asio::ip::tcp::acceptor acceptor_;
+  asio::steady_timer retry_;
+  Notify notify_;
+  std::deque<std::unique_ptr<Transport>> accepted_;
+  bool accepting_ = false;
+  bool stopped_ = false;
+};
+
+TcpListener::TcpListener(asio::io_context& io) : acceptor_(std::make_shared<Acceptor>(io)) {}
+TcpListener::~TcpListener() { acceptor_->Stop(); }
+
+void TcpListener::Open(uint32_t address, uint16_t port, int backlog, Notify notify) {
+  acceptor_->Open(address, port, backlog, std::move(notify));
+}
+std::unique_ptr<Transport> TcpListener::TakeAccepted() { return acceptor_->TakeAccepted(); }
+uint32_t TcpListener::LocalAddress() const {
+  return Ipv4Of(acceptor_->LocalEndpoint().address());
+}
+uint16_t TcpListener::LocalPort() const { return acceptor_->LocalEndpoint().port(); }
+
+}  // namespace vantrel

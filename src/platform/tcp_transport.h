@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+#include "platform/transport.h"
+
+namespace asio {
+class io_context;
+}
+
+namespace vantrel {
+
+// Limits of a plain TCP connection.
+// Received bytes held unread before the transport stops reading from the socket;
+// reading resumes below half of it. Bounds what a peer can make the server buffer.
+inline constexpr size_t kInboundHighWater = 256 * 1024;
+// Bytes queued for sending before a client that stopped reading is disconnected.
+inline constexpr size_t kSendQueueLimit = 32 * 1024 * 1024;
+
+// A TCP connection over Asio. Reads continuously into an inbound queue (paused
+// above the high-water mark), queues sends and flushes them once the current
+// event has been handled, with at most one write in flight. The connection
+// object lives until its last asynchronous operation has finished, even after
+// this handle is destroyed. Core thread only.
+class TcpTransport final : public Transport {
+ public:
+  class Connection;  // the socket and its queues, shared with operations in flight
+
+  explicit TcpTransport(std::shared_ptr<Connection> connection);
+  ~TcpTransport() override;  // disconnects
+
+  TcpTransport(const TcpTransport&) = delete;
+  TcpTransport& operator=(const TcpTransport&) = delete;
+
+  void SetNotify(Notify notify) override;
+  bool IsConnected() const override;
+  bool IsClosePending() const override;
+  size_t BytesAvailable() const override;
+  size_t Read(std::span<uint8_t> out) override;
+  void Send(std::span<const uint8_t> first, std::span<const uint8_t> second) override;
+  size_t QueuedBytes() const override;
+  void CloseGracefully() override;
+  void Disconnect() override;
+  uint32_t PeerAddress() const override;
+
+ private:
+  std::shared_ptr<Connection> connection_;
+};
+
+// A listening TCP socket that accepts continuously and keeps the accepted
+// connections until the processing pass takes them. Core thread only.
+class TcpListener {
+ public:
+  using Notify = std::function<void()>;  // a connection is waiting to be taken
+
+  // REQUIRES: `io` outlives the listener.
+  explicit TcpListener(asio::io_context& io);
+  ~TcpListener();
+
+  TcpListener(const TcpListener&) = delete;
+  TcpListener& operator=(const TcpListener&) = delete;
+
+  // Binds to `address`:`port` (address 0 = every local address) with SO_REUSEADDR
+  // and starts accepting. Raises Omberly::CException (class 4, with the system
+  // error) when the address cannot be bound.
+  void Open(uint32_t address, uint16_t port, int backlog, Notify notify);
+
+  // The next accepted connection, or null when none is waiting.
+  std::unique_ptr<Transport> TakeAccepted();
+
+  // The bound local address and port.
+  uint32_t LocalAddress() const;
+  uint16_t LocalPort() const;
+
+ private:
+  class Acceptor;
+  std::shared_ptr<Acceptor> acceptor_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vantrel {
+
+// Field IDs of the field list. Each capability adds the fields it uses.
+inline constexpr uint16_t kFieldErrorText = 100;
+inline constexpr uint16_t kFieldData = 101;
+inline constexpr uint16_t kFieldNickname = 102;
+inline constexpr uint16_t kFieldUserId = 103;
+inline constexpr uint16_t kFieldIcon = 104;
+inline constexpr uint16_t kFieldUserLogin = 105;
+inline constexpr uint16_t kFieldPassword = 106;
+inline constexpr uint16_t kFieldReferenceNumber = 107;
+inline constexpr uint16_t kFieldUserAccess = 110;
+inline constexpr uint16_t kFieldStatusFlags = 112;
+inline constexpr uint16_t kFieldOptions = 113;
+inline constexpr uint16_t kFieldChatId = 114;
+inline constexpr uint16_t kFieldChatSubject = 115;
+inline constexpr uint16_t kFieldBannerKind = 152;
+inline constexpr uint16_t kFieldBannerLink = 153;
+inline constexpr uint16_t kFieldNoAgreement = 154;
+inline constexpr uint16_t kFieldVersion = 160;
+inline constexpr uint16_t kFieldAutoResponse = 215;
+inline constexpr uint16_t kFieldUserEntry = 300;
+
+}  // namespace vantrel

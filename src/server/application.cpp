@@ -1,0 +1,86 @@
+#include "server/application.h"
+
+#include <utility>
+
+#include <asio.hpp>
+
+#include "platform/exception.h"
+#include "protocol/field_ids.h"
+#include "protocol/transaction_types.h"
+#include "server/core_handlers.h"
+#include "server/server_limits.h"
+
+namespace vantrel {
+
+CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock, LogWindow::Echo echo)
+    : io_(io), clock_(clock), log_(clock, std::move(echo)) {
+  RegisterCoreHandlers(handlers_);
+}
+
+CMyApplication::~CMyApplication() = default;
+
+void CMyApplication::Start() {
+  SetMaxTransactionSize(kServerMaxTransactionSize);
+  listener_.emplace(io_);
+  listener_->Open(settings_.address, settings_.port, kListenBacklog, [this] { RequestPass(); });
+}
+
+uint16_t CMyApplication::ListeningPort() const { return listener_ ? listener_->LocalPort() : 0; }
+
+void CMyApplication::RequestPass() {
+  if (pass_requested_) return;
+  pass_requested_ = true;
+  asio::post(io_, [this] {
+    pass_requested_ = false;
+    RunPass();
+  });
+}
+
+void CMyApplication::Notify(Transport& transport, uint32_t address) {
+  transport.SetNotify([this, address](TransportEvent event) { OnTransportEvent(address, event); });
+}
+
+void CMyApplication::OnTransportEvent(uint32_t address, TransportEvent event) {
+  if (event == TransportEvent::kSendQueueOverflow) {
+    log_.Line(AddressText(address), "Disconnected: the client stopped reading");
+  }
+  RequestPass();
+}
+
+ClientSession* CMyApplication::FindClient(uint16_t user_id) const {
+  for (const auto& client : clients_) {
+    if (client->user_id == user_id) return client.get();
+  }
+  return nullptr;
+}
+
+void CMyApplication::SendToAll(uint16_t type, const UFieldData& fields) {
+  const auto body = fields.Buffer();
+  for (const auto& client : clients_) {
+    if (client->logged_in && client->connection->HandshakeDone()) {
+      client->connection->SendRequest(type, body);
+    }
+  }
+}
+
+void CMyApplication::SetAway(ClientSession& client, bool away) {
+  if (client.away == away) return;
+  client.away = away;
+  NotifyChange(client);
+}
+
+void CMyApplication::NotifyChange(ClientSession& client) {
+  UFieldData fields;
+  fields.AddInteger(kFieldUserId, client.user_id);
+  fields.AddInteger(kFieldIcon, static_cast<uint32_t>(int32_t{client.icon}));
+  fields.AddInteger(kFieldStatusFlags, client.StatusFlags());
+  fields.AddText(kFieldNickname, client.display_name);
+  SendToAll(kTranUserChanged, fields);
+}
+
+void CMyApplication::ReportFailure(const std::exception& failure) {
+  log_.Line("", failure.what());
+  RequestPass();
+}
+
+}  // namespace vantrel

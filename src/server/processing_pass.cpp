@@ -1,0 +1,214 @@
+// The processing pass: accepts connections, checks handshakes, admits clients
+// under the per-address limit and the connection-flood rule, takes every
+// complete request of every client and dispatches it, and applies the time rules.
+#include <cstdio>
+#include <string>
+
+#include "protocol/field_ids.h"
+#include "protocol/transaction_types.h"
+#include "server/application.h"
+#include "server/core_handlers.h"
+#include "server/server_limits.h"
+
+namespace vantrel {
+namespace {
+
+// True when the unsigned difference now - since is strictly greater than `limit`.
+bool Exceeds(uint32_t now, uint32_t since, uint32_t limit) { return now - since > limit; }
+
+std::string IncompatibleVersionText(const std::array<uint8_t, 4>& magic, uint16_t sub_version) {
+  char text[64];
+  std::snprintf(text, sizeof text, "Incompatible version (%.4s%hu)",
+                reinterpret_cast<const char*>(magic.data()), sub_version);
+  return text;
+}
+
+}  // namespace
+
+void CMyApplication::RunPass() {
+  const uint32_t now = clock_.Seconds();
+  try {
+    AcceptConnections();
+    ServePendingConnections(now);
+    ServeClients(now);
+    if (shutting_down_ && clients_.empty()) {
+      // Quitting arrives with the application lifecycle.
+    }
+    RunTransferPasses(now);
+  } catch (const std::exception& failure) {
+    ReportFailure(failure);
+  }
+}
+
+void CMyApplication::AcceptConnections() {
+  if (!listener_) return;
+  while (auto transport = listener_->TakeAccepted()) {
+    if (shutting_down_) continue;  // disposed at once
+    const uint32_t address = transport->PeerAddress();
+    Notify(*transport, address);
+    pending_.push_back({std::make_unique<TransactionSession>(std::move(transport)), address});
+  }
+}
+
+void CMyApplication::ServePendingConnections(uint32_t now) {
+  for (size_t i = 0; i < pending_.size();) {
+    if (ServePending(pending_[i], now)) {
+      ++i;
+    } else {
+      pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+}
+
+bool CMyApplication::ServePending(PendingConnection& pending, uint32_t now) {
+  TransactionSession& session = *pending.session;
+  if (!session.IsConnected()) return false;
+  if (session.IsClosePending()) return true;
+
+  switch (session.CheckHandshake()) {
+    case HandshakeResult::kNotYet:
+      return true;
+    case HandshakeResult::kNotProtocol:
+    case HandshakeResult::kBadVersion:
+      log_.Line(AddressText(pending.address), "Killed unknown protocol!");
+      return false;
+    case HandshakeResult::kValid:
+      break;
+  }
+
+  const bool vantrel = session.SubProtocol() == kVantrelMagic;
+  if (vantrel && session.SubVersion() == kSubVersionClient) {
+    session.AcceptHandshake();
+    return AdmitClient(pending, now);
+  }
+  if (vantrel && session.SubVersion() == kSubVersionTransfer) {
+    session.AcceptHandshake();
+    auto transport = session.DetachTransport();
+    Notify(*transport, pending.address);
+    transfer_connections_.push_back(std::move(transport));
+    return false;
+  }
+  session.RefuseHandshake(kHandshakeRefused);
+  session.CloseGracefully();
+  log_.Line(AddressText(pending.address),
+            IncompatibleVersionText(session.SubProtocol(), session.SubVersion()));
+  return true;  // dropped once the transport reports the connection closed
+}
+
+bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
+  const uint32_t address = pending.address;
+  if (settings_.max_connections_per_address != 0) {
+    size_t from_address = 0;
+    for (const auto& client : clients_) {
+      if (client->address == address) ++from_address;
+    }
+    if (from_address >= settings_.max_connections_per_address) return false;
+  }
+
+  if (address == flood_address_) {
+    ++flood_run_count_;
+    if (flood_run_count_ > kConnectionFloodRunLimit &&
+        now - flood_run_start_ < kConnectionFloodWindowSeconds) {
+      temporary_bans_.Add(address, now);
+      log_.Line(AddressText(address), "Autobanned for flooding");
+      return false;
+    }
+  } else {
+    flood_address_ = address;
+    flood_run_start_ = now;
+    flood_run_count_ = 0;
+  }
+
+  if (++last_user_id_ == 0) last_user_id_ = 1;
+  clients_.push_back(
+      std::make_unique<ClientSession>(std::move(pending.session), address, last_user_id_, now));
+  ++stats_.current_connections;
+  ++stats_.connection_counter;
+  log_.Line(clients_.back()->LogWho(), "Connection established");
+  stats_.Refresh();
+  error_count_ = 0;
+  reset_count_ = 0;
+  return false;  // the session now belongs to the client
+}
+
+void CMyApplication::ServeClients(uint32_t now) {
+  for (size_t i = 0; i < clients_.size();) {
+    ClientSession& client = *clients_[i];
+    if (!client.connection->IsConnected()) {
+      log_.Line(client.LogWho(), "Connection closed");
+      RemoveClient(i);
+      continue;
+    }
+    ++i;
+    if (client.connection->IsClosePending()) continue;
+    if (client.failed_login_time != 0) {
+      if (Exceeds(now, client.failed_login_time, kFailedLoginTimeoutSeconds)) {
+        client.connection->Disconnect();
+      }
+      continue;
+    }
+    ServeRequests(client, now);
+  }
+}
+
+void CMyApplication::ServeRequests(ClientSession& client, uint32_t now) {
+  while (auto transaction = client.connection->NextRequest()) {
+    if (Exceeds(now, client.flood_window_start, kRequestFloodWindowSeconds)) {
+      client.flood_window_start = now;
+      client.flood_count = 0;
+    }
+    if (client.flood_count > kRequestFloodLimit) {
+      client.connection->Disconnect();
+      temporary_bans_.Add(client.address, now);
+      log_.Line(client.LogWho(), "Autobanned for flooding");
+      return;
+    }
+    ++client.flood_count;
+    SetAway(client, false);
+    client.last_activity_time = now;
+
+    if (!client.logged_in && transaction->Type() != kTranLogin &&
+        transaction->Type() != kTranAgreed) {
+      client.connection->Disconnect();
+      return;
+    }
+    Dispatch(client, *transaction, now);
+    if (!client.connection->IsConnected()) return;
+  }
+
+  if (!client.logged_in && Exceeds(now, client.last_activity_time, kLoginTimeoutSeconds)) {
+    client.connection->Disconnect();
+  } else if (Exceeds(now, client.last_activity_time, kAwaySeconds)) {
+    SetAway(client, true);
+  }
+}
+
+void CMyApplication::Dispatch(ClientSession& client, TransactionHandle& transaction, uint32_t now) {
+  transaction.FieldsOf(pass_fields_);
+  Request request{*this, client, transaction, pass_fields_, now};
+  const DispatchTable& table = client.logged_in ? handlers_ : login_handlers_;
+  if (const Handler handler = table.Find(transaction.Type())) {
+    handler(request);
+  } else {
+    AnswerUnknownType(request);
+  }
+}
+
+void CMyApplication::RemoveClient(size_t index) {
+  const uint16_t user_id = clients_[index]->user_id;
+  clients_.erase(clients_.begin() + static_cast<std::ptrdiff_t>(index));
+  --stats_.current_connections;
+  UFieldData fields;
+  fields.AddInteger(kFieldUserId, user_id);
+  SendToAll(kTranUserLeft, fields);
+  stats_.Refresh();
+}
+
+void CMyApplication::RunTransferPasses(uint32_t /*now*/) {
+  // Transfer connections wait here for their transfer header; until transfers
+  // are served, closed ones are only dropped.
+  std::erase_if(transfer_connections_,
+                [](const std::unique_ptr<Transport>& transport) { return !transport->IsConnected(); });
+}
+
+}  // namespace vantrel

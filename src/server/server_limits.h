@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+namespace vantrel {
+
+// Time rules and flood limits of the processing pass. Every time rule fires only
+// when now - t is strictly greater than its limit.
+
+// A connection that has not logged in is closed after this long without a request.
+inline constexpr uint32_t kLoginTimeoutSeconds = 60;
+// A client whose login was refused is closed this long after the refusal.
+inline constexpr uint32_t kFailedLoginTimeoutSeconds = 30;
+// A logged-in user without a request for this long is shown as away.
+inline constexpr uint32_t kAwaySeconds = 600;
+
+// Requests per client per window; the next one disconnects and bans.
+inline constexpr uint32_t kRequestFloodWindowSeconds = 60;
+inline constexpr uint16_t kRequestFloodLimit = 120;
+
+// Connections in a row from one address: more than this many after the first
+// within the window ban the address.
+inline constexpr uint32_t kConnectionFloodWindowSeconds = 30;
+inline constexpr uint32_t kConnectionFloodRunLimit = 10;
+
+// The listen backlog of every listener.
+inline constexpr int kListenBacklog = 10;
+
+}  // namespace vantrel

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <asio/io_context.hpp>
+
+#include "platform/clock.h"
+#include "server/application.h"
+#include "support/test_client.h"
+
+namespace vantrel::testing {
+
+// 127.0.0.1 as a 32-bit number.
+inline constexpr uint32_t kLoopback = 0x7F000001;
+
+// The first of `count` consecutive TCP ports that are free on 127.0.0.1 now.
+uint16_t FindFreePorts(int count);
+
+// A unique empty folder under the system's temporary folder, removed with the object.
+class TemporaryFolder {
+ public:
+  TemporaryFolder();
+  ~TemporaryFolder();
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The real server, in-process, on 127.0.0.1 with a fake clock and a temporary
+// server folder. The server runs only while the test pumps it (Poll, RunPass,
+// or a TestClient wait), all on the test's thread.
+class ServerFixture {
+ public:
+  // Starts the server at once unless `start` is false (to change settings first).
+  explicit ServerFixture(bool start = true);
+  ~ServerFixture();
+
+  void Start();
+
+  CMyApplication& Server() { return *server_; }
+  FakeClock& Clock() { return clock_; }
+  uint16_t Port() const { return server_->ListeningPort(); }
+  const std::filesystem::path& Folder() const { return folder_.Path(); }
+
+  // Runs ready handlers, waiting up to a millisecond for one.
+  void Poll();
+  // Runs one processing pass now (as any network event would), then the handlers it caused.
+  void RunPass();
+  // Advances the fake clock and runs a pass.
+  void AdvanceAndPass(uint32_t seconds);
+
+  // A connected client (handshake not sent), from loopback address `source` when not 0.
+  std::unique_ptr<TestClient> Connect(uint32_t source = 0);
+  // A client whose handshake was accepted and which the server lists as a client.
+  // Returns null when the server did not admit it.
+  std::unique_ptr<TestClient> ConnectClient(uint32_t source = 0);
+  // A client as above, marked logged in on the server. The ClientSession is the
+  // last one in the list.
+  std::unique_ptr<TestClient> ConnectLoggedIn(uint32_t source = 0);
+
+  // The log window's lines, each without its date and who columns: "who|message".
+  std::vector<std::string> LogLines() const;
+  // True when some log line's message is `message`.
+  bool Logged(const std::string& message) const;
+
+ private:
+  TemporaryFolder folder_;
+  asio::io_context io_;
+  FakeClock clock_;
+  std::unique_ptr<CMyApplication> server_;
+};
+
+}  // namespace vantrel::testing
