@@ -105,9 +105,15 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     Post(TransportEvent::kClosed);
   }
 
-  // Used when the owning handle goes away: no more events.
+  // Used when the owning handle goes away: no more events. What was queued
+  // during the current event (a handshake refusal, say) is written if the
+  // socket takes it at once, as closing a socket sends what it already holds.
   void Abandon() {
     notify_ = nullptr;
+    if (connected_ && !write_in_flight_ && !pending_.empty()) {
+      asio::error_code ignored;
+      socket_.write_some(asio::buffer(pending_), ignored);
+    }
     Shutdown();
   }
 

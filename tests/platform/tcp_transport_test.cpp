@@ -1,0 +1,148 @@
+#include "platform/tcp_transport.h"
+
+#include <gtest/gtest.h>
+
+#include <asio/io_context.hpp>
+#include <chrono>
+#include <vector>
+
+#include "platform/exception.h"
+#include "support/server_fixture.h"
+#include "support/test_client.h"
+
+namespace vantrel::testing {
+namespace {
+
+class TcpTransportTest : public ::testing::Test {
+ protected:
+  TcpTransportTest() : listener_(io_) {
+    listener_.Open(kLoopback, 0, 10, [this] { ++accept_events_; });
+  }
+
+  void Poll() {
+    io_.restart();
+    io_.run_for(std::chrono::milliseconds(1));
+  }
+
+  // Connects a client and takes the server side of the connection.
+  std::unique_ptr<Transport> Accept(std::unique_ptr<TestClient>& client) {
+    client = std::make_unique<TestClient>(listener_.LocalPort(), [this] { Poll(); });
+    std::unique_ptr<Transport> transport;
+    for (int i = 0; i < 1000 && !transport; ++i) {
+      Poll();
+      transport = listener_.TakeAccepted();
+    }
+    if (transport) transport->SetNotify([this](TransportEvent event) { events_.push_back(event); });
+    return transport;
+  }
+
+  asio::io_context io_;
+  TcpListener listener_;
+  int accept_events_ = 0;
+  std::vector<TransportEvent> events_;
+};
+
+TEST_F(TcpTransportTest, BindingATakenPortRaises) {
+  TcpListener second(io_);
+  try {
+    second.Open(kLoopback, listener_.LocalPort(), 10, {});
+    FAIL() << "no failure raised";
+  } catch (const Omberly::CException& failure) {
+    EXPECT_NE(failure.SystemError(), 0);
+  }
+}
+
+TEST_F(TcpTransportTest, ReportsPeerAddressAndReadsWhatArrived) {
+  std::unique_ptr<TestClient> client;
+  auto transport = Accept(client);
+  ASSERT_TRUE(transport);
+  EXPECT_EQ(transport->PeerAddress(), kLoopback);
+  EXPECT_EQ(accept_events_, 1);
+  client->SendRaw(std::vector<uint8_t>{1, 2, 3, 4, 5});
+  for (int i = 0; i < 1000 && transport->BytesAvailable() < 5; ++i) Poll();
+  ASSERT_EQ(transport->BytesAvailable(), 5u);
+  uint8_t out[3];
+  EXPECT_EQ(transport->Read(out), 3u);
+  EXPECT_EQ(out[2], 3);
+  EXPECT_EQ(transport->BytesAvailable(), 2u);
+  EXPECT_EQ(events_.front(), TransportEvent::kDataArrived);
+}
+
+TEST_F(TcpTransportTest, SendsAreHeldUntilTheEventEndsThenWrittenTogether) {
+  std::unique_ptr<TestClient> client;
+  auto transport = Accept(client);
+  ASSERT_TRUE(transport);
+  const std::vector<uint8_t> a = {'a', 'b'}, b = {'c'};
+  transport->Send(a, b);
+  transport->Send(b, {});
+  EXPECT_EQ(transport->QueuedBytes(), 4u);
+  const auto received = client->ReadRaw(4);
+  ASSERT_TRUE(received);
+  EXPECT_EQ(std::string(received->begin(), received->end()), "abcc");
+  for (int i = 0; i < 100 && events_.empty(); ++i) Poll();
+  EXPECT_EQ(transport->QueuedBytes(), 0u);
+  ASSERT_FALSE(events_.empty());
+  EXPECT_EQ(events_.back(), TransportEvent::kQueueDrained);
+}
+
+TEST_F(TcpTransportTest, GracefulCloseSendsTheQueueFirst) {
+  std::unique_ptr<TestClient> client;
+  auto transport = Accept(client);
+  ASSERT_TRUE(transport);
+  const std::vector<uint8_t> bytes(100000, 'x');
+  transport->Send(bytes, {});
+  transport->CloseGracefully();
+  EXPECT_TRUE(transport->IsClosePending());
+  EXPECT_TRUE(transport->IsConnected());
+  const auto received = client->ReadRaw(bytes.size());
+  ASSERT_TRUE(received);
+  EXPECT_EQ(*received, bytes);
+  EXPECT_TRUE(client->WaitClosed());
+  EXPECT_FALSE(transport->IsConnected());
+}
+
+TEST_F(TcpTransportTest, DisconnectDropsTheQueue) {
+  std::unique_ptr<TestClient> client;
+  auto transport = Accept(client);
+  ASSERT_TRUE(transport);
+  const std::vector<uint8_t> bytes(10, 'x');
+  transport->Send(bytes, {});
+  transport->Disconnect();
+  EXPECT_FALSE(transport->IsConnected());
+  EXPECT_TRUE(client->WaitClosed());
+  EXPECT_FALSE(client->ReadRaw(1, milliseconds(10)).has_value());
+}
+
+TEST_F(TcpTransportTest, PeerThatSendsWithoutBeingReadIsHeldAtTheHighWaterMark) {
+  std::unique_ptr<TestClient> client;
+  auto transport = Accept(client);
+  ASSERT_TRUE(transport);
+  const std::vector<uint8_t> block(64 * 1024, 'y');
+  // Far more than the mark; the client's sends stall once the socket buffers fill.
+  for (int i = 0; i < 64; ++i) client->SendRaw(block);
+  for (int i = 0; i < 50; ++i) Poll();
+  EXPECT_GE(transport->BytesAvailable(), kInboundHighWater);
+  EXPECT_LT(transport->BytesAvailable(), kInboundHighWater + 64 * 1024 + 1);
+  std::vector<uint8_t> sink(kInboundHighWater);
+  transport->Read(sink);  // below half: reading resumes
+  for (int i = 0; i < 50; ++i) Poll();
+  EXPECT_GT(transport->BytesAvailable(), 0u);
+}
+
+TEST_F(TcpTransportTest, ClientThatStopsReadingIsDisconnectedAtTheSendQueueCap) {
+  std::unique_ptr<TestClient> client;
+  auto transport = Accept(client);
+  ASSERT_TRUE(transport);
+  const std::vector<uint8_t> block(1024 * 1024, 'z');
+  for (size_t sent = 0; sent <= kSendQueueLimit + block.size() && transport->IsConnected();
+       sent += block.size()) {
+    transport->Send(block, {});
+  }
+  EXPECT_FALSE(transport->IsConnected());
+  for (int i = 0; i < 100 && events_.size() < 2; ++i) Poll();
+  ASSERT_GE(events_.size(), 1u);
+  EXPECT_EQ(events_.front(), TransportEvent::kSendQueueOverflow);
+}
+
+}  // namespace
+}  // namespace vantrel::testing
