@@ -12,6 +12,7 @@
 
 #include "platform/clock.h"
 #include "platform/exception.h"
+#include "platform/mac_roman.h"
 #include "server/application.h"
 
 namespace {
@@ -58,8 +59,8 @@ bool EnterServerFolder(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder, error);
   std::filesystem::current_path(folder, error);
   if (error) {
-    std::cerr << "vantrel-server: cannot use " << folder << " as the server folder: "
-              << error.message() << "\n";
+    std::cerr << "vantrel-server: cannot use " << folder
+              << " as the server folder: " << error.message() << "\n";
     return false;
   }
   return true;
@@ -85,9 +86,11 @@ int main(int argc, char** argv) {
 
   asio::io_context io;
   vantrel::SystemClock clock;
-  vantrel::CMyApplication server(io, clock, [](std::string_view line) {
-    std::cout << line << std::endl;
-  });
+  vantrel::CMyApplication server(io, clock, std::filesystem::current_path(),
+                                 [](std::string_view line) {
+                                   std::cout << vantrel::MacRomanToOperatorText(line) << std::endl;
+                                 });
+  server.LoadSettings();
 
   asio::signal_set signals(io, SIGINT, SIGTERM);
   signals.async_wait([&io](const asio::error_code& error, int) {
@@ -101,5 +104,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   io.run();
+  try {
+    server.SaveSettings();
+  } catch (const Omberly::CException&) {
+    // Quitting goes on without the settings file.
+  }
   return 0;
 }

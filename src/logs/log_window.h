@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,7 +15,8 @@ namespace vantrel {
 // echo (the operator's console). Owned by the application; core thread only.
 class LogWindow {
  public:
-  // Receives each line as written to the text, without its leading carriage return.
+  // Receives each line as written to the text, without its leading carriage
+  // return, in Mac Roman (the console converts it with MacRomanToOperatorText).
   using Echo = std::function<void(std::string_view line)>;
 
   // REQUIRES: `clock` outlives the log window.
@@ -37,10 +39,27 @@ class LogWindow {
   std::string text_;
 };
 
-// The log date text: "MM/DD/YYYY " followed by the locale's time with seconds.
+// The log date text (log window and activity files): "MM/DD/YYYY " followed by
+// the locale's time of day with seconds (strftime "%X"); at most 127 bytes.
 std::string LogDateText(const std::tm& when);
+
+// The error date text ("Error Log.txt"): the locale's short date (strftime "%x"),
+// a blank, and the time of day with seconds ("%X"); at most 127 bytes.
+std::string ErrorDateText(const std::tm& when);
 
 // "%d.%d.%d.%d" of an IPv4 address held as on the wire (most significant byte first).
 std::string AddressText(uint32_t address);
+
+// The who text of a line about a session: its display name, or its remote
+// address when the display name is empty.
+std::string SessionWhoText(std::string_view display_name, uint32_t address);
+
+// The who text of the "Vantrel Server started" line: the listening address,
+// followed by ":" and the port when the port is not the default 5500.
+std::string StartedWhoText(uint32_t address, uint16_t port);
+
+// `text` between the curly quotes “ and ” (Mac Roman 0xD2 and 0xD3), as in
+// "Download “%#s”".
+std::string CurlyQuoted(std::string_view text);
 
 }  // namespace vantrel

@@ -59,7 +59,9 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   bool IsClosePending() const { return close_pending_; }
   size_t BytesAvailable() const { return inbound_.size() - head_; }
   uint32_t PeerAddress() const { return peer_; }
-  size_t QueuedBytes() const { return pending_.size() + (write_in_flight_ ? in_flight_.size() : 0); }
+  size_t QueuedBytes() const {
+    return pending_.size() + (write_in_flight_ ? in_flight_.size() : 0);
+  }
 
   size_t Read(std::span<uint8_t> out) {
     const size_t n = std::min(out.size(), BytesAvailable());
@@ -142,10 +144,9 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   void ArmRead() {
     if (!connected_ || read_armed_ || BytesAvailable() >= kInboundHighWater) return;
     read_armed_ = true;
-    socket_.async_wait(asio::ip::tcp::socket::wait_read,
-                       [self = shared_from_this()](const asio::error_code& error) {
-                         self->OnReadable(error);
-                       });
+    socket_.async_wait(
+        asio::ip::tcp::socket::wait_read,
+        [self = shared_from_this()](const asio::error_code& error) { self->OnReadable(error); });
   }
 
   void OnReadable(const asio::error_code& error) {
@@ -226,20 +227,40 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
 
 TcpTransport::TcpTransport(std::shared_ptr<Connection> connection)
     : connection_(std::move(connection)) {}
-TcpTransport::~TcpTransport() { connection_->Abandon(); }
+TcpTransport::~TcpTransport() {
+  connection_->Abandon();
+}
 
-void TcpTransport::SetNotify(Notify notify) { connection_->SetNotify(std::move(notify)); }
-bool TcpTransport::IsConnected() const { return connection_->IsConnected(); }
-bool TcpTransport::IsClosePending() const { return connection_->IsClosePending(); }
-size_t TcpTransport::BytesAvailable() const { return connection_->BytesAvailable(); }
-size_t TcpTransport::Read(std::span<uint8_t> out) { return connection_->Read(out); }
+void TcpTransport::SetNotify(Notify notify) {
+  connection_->SetNotify(std::move(notify));
+}
+bool TcpTransport::IsConnected() const {
+  return connection_->IsConnected();
+}
+bool TcpTransport::IsClosePending() const {
+  return connection_->IsClosePending();
+}
+size_t TcpTransport::BytesAvailable() const {
+  return connection_->BytesAvailable();
+}
+size_t TcpTransport::Read(std::span<uint8_t> out) {
+  return connection_->Read(out);
+}
 void TcpTransport::Send(std::span<const uint8_t> first, std::span<const uint8_t> second) {
   connection_->Send(first, second);
 }
-size_t TcpTransport::QueuedBytes() const { return connection_->QueuedBytes(); }
-void TcpTransport::CloseGracefully() { connection_->CloseGracefully(); }
-void TcpTransport::Disconnect() { connection_->Disconnect(); }
-uint32_t TcpTransport::PeerAddress() const { return connection_->PeerAddress(); }
+size_t TcpTransport::QueuedBytes() const {
+  return connection_->QueuedBytes();
+}
+void TcpTransport::CloseGracefully() {
+  connection_->CloseGracefully();
+}
+void TcpTransport::Disconnect() {
+  connection_->Disconnect();
+}
+uint32_t TcpTransport::PeerAddress() const {
+  return connection_->PeerAddress();
+}
 
 class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
  public:
@@ -255,10 +276,9 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
     if (error) {
       asio::error_code ignored;
       acceptor_.close(ignored);
-      throw Omberly::CException(kErrorClassFile, kErrorCodeInUse,
-                                "Cannot listen on port " + std::to_string(port) + ": " +
-                                    error.message(),
-                                error.value());
+      throw Omberly::CException(
+          kErrorClassFile, kErrorCodeInUse,
+          "Cannot listen on port " + std::to_string(port) + ": " + error.message(), error.value());
     }
     notify_ = std::move(notify);
     Accept();
@@ -290,10 +310,10 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
   void Accept() {
     if (stopped_ || accepting_ || accepted_.size() >= kMaxWaitingAccepts) return;
     accepting_ = true;
-    acceptor_.async_accept([self = shared_from_this()](const asio::error_code& error,
-                                                        asio::ip::tcp::socket socket) {
-      self->OnAccepted(error, std::move(socket));
-    });
+    acceptor_.async_accept(
+        [self = shared_from_this()](const asio::error_code& error, asio::ip::tcp::socket socket) {
+          self->OnAccepted(error, std::move(socket));
+        });
   }
 
   void OnAccepted(const asio::error_code& error, asio::ip::tcp::socket socket) {
@@ -325,15 +345,21 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
 };
 
 TcpListener::TcpListener(asio::io_context& io) : acceptor_(std::make_shared<Acceptor>(io)) {}
-TcpListener::~TcpListener() { acceptor_->Stop(); }
+TcpListener::~TcpListener() {
+  acceptor_->Stop();
+}
 
 void TcpListener::Open(uint32_t address, uint16_t port, int backlog, Notify notify) {
   acceptor_->Open(address, port, backlog, std::move(notify));
 }
-std::unique_ptr<Transport> TcpListener::TakeAccepted() { return acceptor_->TakeAccepted(); }
+std::unique_ptr<Transport> TcpListener::TakeAccepted() {
+  return acceptor_->TakeAccepted();
+}
 uint32_t TcpListener::LocalAddress() const {
   return Ipv4Of(acceptor_->LocalEndpoint().address());
 }
-uint16_t TcpListener::LocalPort() const { return acceptor_->LocalEndpoint().port(); }
+uint16_t TcpListener::LocalPort() const {
+  return acceptor_->LocalEndpoint().port();
+}
 
 }  // namespace vantrel

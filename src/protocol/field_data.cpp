@@ -76,8 +76,8 @@ void UFieldData::AddInteger(uint16_t id, uint32_t value) {
 }
 
 void UFieldData::AddText(uint16_t id, std::string_view text) {
-  AddField(id, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()),
-                                        text.size()));
+  AddField(id,
+           std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
 }
 
 size_t UFieldData::Count() const {
@@ -93,8 +93,7 @@ uint16_t UFieldData::FieldIdAt(size_t position) const {
 std::span<const uint8_t> UFieldData::DataAt(size_t position) const {
   if (position == 0 || position > Count()) return {};
   const size_t start = starts_[position - 1];
-  return std::span<const uint8_t>(&buffer_[start + kFieldHeadSize],
-                                  Get16(&buffer_[start + 2]));
+  return std::span<const uint8_t>(&buffer_[start + kFieldHeadSize], Get16(&buffer_[start + 2]));
 }
 
 size_t UFieldData::ReadAt(size_t position, size_t offset, std::span<uint8_t> destination) const {
@@ -109,8 +108,9 @@ size_t UFieldData::Find(uint16_t id) const {
   if (id == 0) return 0;
   BuildTables();
   if (id == cached_id_) return cached_position_;
-  const auto it = std::lower_bound(lookup_.begin(), lookup_.end(), id,
-                                   [](const auto& entry, uint16_t key) { return entry.first < key; });
+  const auto it =
+      std::lower_bound(lookup_.begin(), lookup_.end(), id,
+                       [](const auto& entry, uint16_t key) { return entry.first < key; });
   if (it == lookup_.end() || it->first != id) return 0;
   cached_id_ = id;
   cached_position_ = it->second;
@@ -144,7 +144,9 @@ void UFieldData::Invalidate() {
   cached_position_ = 0;
 }
 
-uint16_t UFieldData::StoredCount() const { return Get16(&buffer_[offset_]); }
+uint16_t UFieldData::StoredCount() const {
+  return Get16(&buffer_[offset_]);
+}
 
 void UFieldData::BuildTables() const {
   if (tables_valid_) return;

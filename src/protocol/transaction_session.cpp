@@ -12,8 +12,12 @@ uint32_t g_max_transaction_size = kDefaultMaxTransactionSize;
 
 }  // namespace
 
-uint32_t MaxTransactionSize() { return g_max_transaction_size; }
-void SetMaxTransactionSize(uint32_t size) { g_max_transaction_size = size; }
+uint32_t MaxTransactionSize() {
+  return g_max_transaction_size;
+}
+void SetMaxTransactionSize(uint32_t size) {
+  g_max_transaction_size = size;
+}
 
 TransactionSession::TransactionSession(std::unique_ptr<Transport> transport)
     : transport_(std::move(transport)) {}
@@ -148,7 +152,9 @@ std::optional<TransactionHandle> TransactionSession::NextRequest() {
   return std::nullopt;
 }
 
-void TransactionSession::Dispose(std::list<Record>::iterator request) { records_.erase(request); }
+void TransactionSession::Dispose(std::list<Record>::iterator request) {
+  records_.erase(request);
+}
 
 uint32_t TransactionSession::SendRequest(uint16_t type, std::span<const uint8_t> field_list) {
   if (++next_request_id_ == 0) next_request_id_ = 1;

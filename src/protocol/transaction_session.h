@@ -150,7 +150,8 @@ class TransactionHandle {
 
  private:
   friend class TransactionSession;
-  TransactionHandle(TransactionSession& session, std::list<TransactionSession::Record>::iterator request)
+  TransactionHandle(TransactionSession& session,
+                    std::list<TransactionSession::Record>::iterator request)
       : session_(&session), request_(request) {}
 
   TransactionSession* session_;

@@ -5,6 +5,7 @@
 #include <asio.hpp>
 
 #include "platform/exception.h"
+#include "prefs/prefs_file.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "server/core_handlers.h"
@@ -12,9 +13,22 @@
 
 namespace vantrel {
 
-CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock, LogWindow::Echo echo)
-    : io_(io), clock_(clock), log_(clock, std::move(echo)) {
+CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
+                               std::filesystem::path folder, LogWindow::Echo echo)
+    : io_(io),
+      clock_(clock),
+      folder_(std::move(folder)),
+      log_(clock, std::move(echo)),
+      log_files_(folder_, clock, settings_) {
   RegisterCoreHandlers(handlers_);
+}
+
+void CMyApplication::LoadSettings() {
+  settings_ = ReadPrefsFile(folder_, random_);
+}
+
+void CMyApplication::SaveSettings() const {
+  WritePrefsFile(folder_, settings_);
 }
 
 CMyApplication::~CMyApplication() = default;
@@ -22,10 +36,13 @@ CMyApplication::~CMyApplication() = default;
 void CMyApplication::Start() {
   SetMaxTransactionSize(kServerMaxTransactionSize);
   listener_.emplace(io_);
-  listener_->Open(settings_.address, settings_.port, kListenBacklog, [this] { RequestPass(); });
+  listener_->Open(settings_.server_ip_address, settings_.server_port, kListenBacklog,
+                  [this] { RequestPass(); });
 }
 
-uint16_t CMyApplication::ListeningPort() const { return listener_ ? listener_->LocalPort() : 0; }
+uint16_t CMyApplication::ListeningPort() const {
+  return listener_ ? listener_->LocalPort() : 0;
+}
 
 void CMyApplication::RequestPass() {
   if (pass_requested_) return;
@@ -79,7 +96,15 @@ void CMyApplication::NotifyChange(ClientSession& client) {
 }
 
 void CMyApplication::ReportFailure(const std::exception& failure) {
-  log_.Line("", failure.what());
+  const auto* known = dynamic_cast<const Omberly::CException*>(&failure);
+  const Omberly::CException error =
+      known != nullptr ? *known : Omberly::CException(kErrorClassMemory, 0, failure.what());
+  try {
+    log_files_.Error(error);
+  } catch (const Omberly::CException& unwritable) {
+    // The error log itself failed; the operator still sees both in the log window.
+    log_.Line("", unwritable.Description());
+  }
   RequestPass();
 }
 

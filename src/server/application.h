@@ -2,15 +2,19 @@
 
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "bans/temporary_ban_list.h"
+#include "logs/log_files.h"
 #include "logs/log_window.h"
 #include "platform/clock.h"
+#include "platform/random.h"
 #include "platform/tcp_transport.h"
+#include "prefs/server_settings.h"
 #include "server/client_session.h"
 #include "server/dispatch_table.h"
 #include "server/statistics.h"
@@ -21,28 +25,28 @@ class io_context;
 
 namespace vantrel {
 
-// Where and how the server listens, and the per-address connection limit.
-struct ListenSettings {
-  uint32_t address = 0;  // IPv4 to bind to; 0 = every local address
-  uint16_t port = 5500;  // P: client connections
-  uint16_t max_connections_per_address = 5;  // 0 = no limit
-};
-
 // The server: owns the listeners, the pending connections, the clients, the
-// temporary bans, the counters and the log window, and runs the processing pass
+// temporary bans, the counters, the settings, the log window and the log files
+// of its server folder, and runs the processing pass
 // on the core thread whenever a transport reports an event. Handlers reach the
 // server's state through this object. Core thread only; the io_context must not
 // run this object's handlers after it is destroyed.
 class CMyApplication {
  public:
-  // REQUIRES: `io` and `clock` outlive the application.
-  CMyApplication(asio::io_context& io, const Clock& clock, LogWindow::Echo echo = {});
+  // REQUIRES: `io` and `clock` outlive the application; `folder` is the server
+  // folder (the settings file and the log files live there).
+  CMyApplication(asio::io_context& io, const Clock& clock, std::filesystem::path folder,
+                 LogWindow::Echo echo = {});
   ~CMyApplication();
 
   CMyApplication(const CMyApplication&) = delete;
   CMyApplication& operator=(const CMyApplication&) = delete;
 
-  ListenSettings& Settings() { return settings_; }
+  ServerSettings& Settings() { return settings_; }
+  // Reads "Prefs" (the defaults when it is missing or damaged).
+  void LoadSettings();
+  // Writes "Prefs". Raises Omberly::CException (class 4) when it cannot.
+  void SaveSettings() const;
 
   // Sets the maximum transaction size and opens the client listener on the
   // settings' address and port P. Raises Omberly::CException when it cannot bind.
@@ -59,6 +63,8 @@ class CMyApplication {
   // Handlers and capabilities.
   const Clock& GetClock() const { return clock_; }
   LogWindow& Log() { return log_; }
+  LogFiles& Files() { return log_files_; }
+  Random& GetRandom() { return random_; }
   Statistics& Stats() { return stats_; }
   TemporaryBanList& TemporaryBans() { return temporary_bans_; }
   DispatchTable& Handlers() { return handlers_; }
@@ -76,7 +82,8 @@ class CMyApplication {
   // Announces the client's user ID, icon, status flags and display name with 301.
   void NotifyChange(ClientSession& client);
 
-  // A failure that escaped a handler or a pass.
+  // A failure that escaped a handler or a pass: written to the error log, and a
+  // pass follows.
   void ReportFailure(const std::exception& failure);
 
  private:
@@ -102,8 +109,11 @@ class CMyApplication {
 
   asio::io_context& io_;
   const Clock& clock_;
+  const std::filesystem::path folder_;
+  Random random_;
+  ServerSettings settings_;
   LogWindow log_;
-  ListenSettings settings_;
+  LogFiles log_files_;
   std::optional<TcpListener> listener_;
   std::vector<PendingConnection> pending_;
   std::vector<std::unique_ptr<ClientSession>> clients_;

@@ -9,11 +9,15 @@ namespace {
 
 // 500: nothing to do beyond what every request does (flood count, activity
 // time, away cleared); the reply carries no fields.
-void KeepAlive(Request& request) { request.transaction.SendReply(UFieldData()); }
+void KeepAlive(Request& request) {
+  request.transaction.SendReply(UFieldData());
+}
 
 }  // namespace
 
-void RegisterCoreHandlers(DispatchTable& table) { table.Register(kTranKeepAlive, KeepAlive); }
+void RegisterCoreHandlers(DispatchTable& table) {
+  table.Register(kTranKeepAlive, KeepAlive);
+}
 
 void AnswerUnknownType(Request& request) {
   SendErrorReply(request.transaction, "Unknown transaction type!");

@@ -14,7 +14,9 @@ namespace vantrel {
 namespace {
 
 // True when the unsigned difference now - since is strictly greater than `limit`.
-bool Exceeds(uint32_t now, uint32_t since, uint32_t limit) { return now - since > limit; }
+bool Exceeds(uint32_t now, uint32_t since, uint32_t limit) {
+  return now - since > limit;
+}
 
 std::string IncompatibleVersionText(const std::array<uint8_t, 4>& magic, uint16_t sub_version) {
   char text[64];
@@ -207,8 +209,9 @@ void CMyApplication::RemoveClient(size_t index) {
 void CMyApplication::RunTransferPasses(uint32_t /*now*/) {
   // Transfer connections wait here for their transfer header; until transfers
   // are served, closed ones are only dropped.
-  std::erase_if(transfer_connections_,
-                [](const std::unique_ptr<Transport>& transport) { return !transport->IsConnected(); });
+  std::erase_if(transfer_connections_, [](const std::unique_ptr<Transport>& transport) {
+    return !transport->IsConnected();
+  });
 }
 
 }  // namespace vantrel

@@ -41,7 +41,8 @@ TEST(UFieldData, IntegersTakeTwoBytesUpTo65535AndFourAbove) {
 TEST(UFieldData, NegativeIconWidenedTravelsInFourBytes) {
   UFieldData fields;
   fields.AddInteger(104, static_cast<uint32_t>(int32_t{int16_t{-2}}));
-  EXPECT_THAT(Bytes(fields), ElementsAre(0x00, 0x01, 0x00, 0x68, 0x00, 0x04, 0xFF, 0xFF, 0xFF, 0xFE));
+  EXPECT_THAT(Bytes(fields),
+              ElementsAre(0x00, 0x01, 0x00, 0x68, 0x00, 0x04, 0xFF, 0xFF, 0xFF, 0xFE));
 }
 
 TEST(UFieldData, TextsCarryNoLengthAndEmptyTextsAddNothing) {
@@ -72,12 +73,12 @@ TEST(UFieldData, FieldOver65535BytesRaisesAndLeavesListUnchanged) {
 }
 
 TEST(UFieldData, IntegerReadsBySize) {
-  UFieldData fields(std::vector<uint8_t>{
-      0x00, 0x04,                                                  //
-      0x00, 0x01, 0x00, 0x01, 0x7F,                                // 1 byte
-      0x00, 0x02, 0x00, 0x03, 0x01, 0x02, 0x03,                    // 3 bytes: 0
-      0x00, 0x03, 0x00, 0x08, 0x01, 0x02, 0x03, 0x04, 9, 9, 9, 9,  // 8 bytes: first 4
-      0x00, 0x04, 0x00, 0x02, 0xAB, 0xCD});
+  UFieldData fields(std::vector<uint8_t>{0x00, 0x04,                                //
+                                         0x00, 0x01, 0x00, 0x01, 0x7F,              // 1 byte
+                                         0x00, 0x02, 0x00, 0x03, 0x01, 0x02, 0x03,  // 3 bytes: 0
+                                         0x00, 0x03, 0x00, 0x08, 0x01, 0x02, 0x03,
+                                         0x04, 9,    9,    9,    9,  // 8 bytes: first 4
+                                         0x00, 0x04, 0x00, 0x02, 0xAB, 0xCD});
   EXPECT_EQ(fields.ReadInteger(1), 0x7Fu);
   EXPECT_EQ(fields.ReadInteger(2), 0u);
   EXPECT_EQ(fields.ReadInteger(3), 0x01020304u);
@@ -87,7 +88,7 @@ TEST(UFieldData, IntegerReadsBySize) {
 
 TEST(UFieldData, LyingCountYieldsTheFieldsThatFit) {
   // Count 5, three complete fields, then a head whose size runs past the end.
-  UFieldData fields(std::vector<uint8_t>{0x00, 0x05,                    //
+  UFieldData fields(std::vector<uint8_t>{0x00, 0x05,                   //
                                          0x00, 0x0A, 0x00, 0x01, 'a',  //
                                          0x00, 0x0B, 0x00, 0x01, 'b',  //
                                          0x00, 0x0C, 0x00, 0x01, 'c',  //
@@ -107,7 +108,7 @@ TEST(UFieldData, TinyBuffersHoldNoFields) {
 }
 
 TEST(UFieldData, CountMoreThanFieldsPresentStopsAtCount) {
-  UFieldData fields(std::vector<uint8_t>{0x00, 0x01,                    //
+  UFieldData fields(std::vector<uint8_t>{0x00, 0x01,                   //
                                          0x00, 0x0A, 0x00, 0x01, 'a',  //
                                          0x00, 0x0B, 0x00, 0x01, 'b'});
   EXPECT_EQ(fields.Count(), 1u);

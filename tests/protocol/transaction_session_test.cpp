@@ -76,7 +76,8 @@ TEST_F(SessionTest, HandshakeSentByteByByteIsCheckedWhenComplete) {
 }
 
 TEST_F(SessionTest, ForeignProtocolIsNotAnswered) {
-  transport_->Feed(std::vector<uint8_t>{'H', 'T', 'T', 'P', '/', '1', '.', '1', ' ', '2', '0', '0'});
+  transport_->Feed(
+      std::vector<uint8_t>{'H', 'T', 'T', 'P', '/', '1', '.', '1', ' ', '2', '0', '0'});
   EXPECT_EQ(session_->CheckHandshake(), HandshakeResult::kNotProtocol);
   EXPECT_TRUE(transport_->Sent().empty());
 }

@@ -10,8 +10,8 @@
 namespace vantrel::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::Contains;
+using ::testing::ElementsAre;
 
 constexpr uint32_t kSecondLoopback = 0x7F000002;
 constexpr uint32_t kThirdLoopback = 0x7F000003;
@@ -176,8 +176,8 @@ TEST_F(ProcessingPass, TwelfthConnectionInARowWithin30SecondsIsBanned) {
   EXPECT_TRUE(twelfth->Handshake());
   EXPECT_TRUE(twelfth->WaitClosed());
   EXPECT_THAT(fixture_.LogLines(), Contains("127.0.0.3|Autobanned for flooding"));
-  EXPECT_TRUE(fixture_.Server().TemporaryBans().IsBanned(kThirdLoopback,
-                                                         fixture_.Clock().Seconds()));
+  EXPECT_TRUE(
+      fixture_.Server().TemporaryBans().IsBanned(kThirdLoopback, fixture_.Clock().Seconds()));
 }
 
 TEST_F(ProcessingPass, ConnectionFromAnotherAddressRestartsTheRun) {
@@ -205,8 +205,8 @@ TEST_F(ProcessingPass, The122ndRequestWithin60SecondsDisconnectsAndBans) {
   client->SendRequest(kTranKeepAlive);
   EXPECT_TRUE(client->WaitClosed());
   EXPECT_TRUE(fixture_.Logged("Autobanned for flooding"));
-  EXPECT_TRUE(fixture_.Server().TemporaryBans().IsBanned(testing::kLoopback,
-                                                         fixture_.Clock().Seconds()));
+  EXPECT_TRUE(
+      fixture_.Server().TemporaryBans().IsBanned(testing::kLoopback, fixture_.Clock().Seconds()));
 }
 
 TEST_F(ProcessingPass, FloodWindowRestartsAfter60Seconds) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "platform/transport.h"
@@ -16,7 +16,9 @@ class MemoryTransport final : public Transport {
  public:
   explicit MemoryTransport(uint32_t peer = 0x7F000001) : peer_(peer) {}
 
-  void Feed(std::span<const uint8_t> bytes) { inbound_.insert(inbound_.end(), bytes.begin(), bytes.end()); }
+  void Feed(std::span<const uint8_t> bytes) {
+    inbound_.insert(inbound_.end(), bytes.begin(), bytes.end());
+  }
   // Everything sent so far, and clears it.
   std::vector<uint8_t> TakeSent() { return std::exchange(sent_, {}); }
   const std::vector<uint8_t>& Sent() const { return sent_; }

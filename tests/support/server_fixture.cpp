@@ -5,7 +5,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <random>
 #include <stdexcept>
@@ -47,23 +46,10 @@ uint16_t FindFreePorts(int count) {
   throw std::runtime_error("no block of free ports found");
 }
 
-TemporaryFolder::TemporaryFolder() {
-  static std::atomic<int> counter{0};
-  path_ = std::filesystem::temp_directory_path() /
-          ("vantrel-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-TemporaryFolder::~TemporaryFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 ServerFixture::ServerFixture(bool start)
-    : server_(std::make_unique<CMyApplication>(io_, clock_)) {
-  server_->Settings().address = kLoopback;
-  server_->Settings().port = 0;
+    : server_(std::make_unique<CMyApplication>(io_, clock_, folder_.Path())) {
+  server_->Settings().server_ip_address = kLoopback;
+  server_->Settings().server_port = 0;
   if (start) Start();
 }
 
@@ -72,7 +58,9 @@ ServerFixture::~ServerFixture() {
   io_.poll();
 }
 
-void ServerFixture::Start() { server_->Start(); }
+void ServerFixture::Start() {
+  server_->Start();
+}
 
 void ServerFixture::Poll() {
   io_.restart();
@@ -92,7 +80,8 @@ void ServerFixture::AdvanceAndPass(uint32_t seconds) {
 }
 
 std::unique_ptr<TestClient> ServerFixture::Connect(uint32_t source) {
-  return std::make_unique<TestClient>(Port(), [this] { Poll(); }, source);
+  return std::make_unique<TestClient>(
+      Port(), [this] { Poll(); }, source);
 }
 
 std::unique_ptr<TestClient> ServerFixture::ConnectClient(uint32_t source) {

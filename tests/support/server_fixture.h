@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "server/application.h"
+#include "support/temporary_folder.h"
 #include "support/test_client.h"
 
 namespace vantrel::testing {
@@ -19,19 +20,6 @@ inline constexpr uint32_t kLoopback = 0x7F000001;
 
 // The first of `count` consecutive TCP ports that are free on 127.0.0.1 now.
 uint16_t FindFreePorts(int count);
-
-// A unique empty folder under the system's temporary folder, removed with the object.
-class TemporaryFolder {
- public:
-  TemporaryFolder();
-  ~TemporaryFolder();
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // The real server, in-process, on 127.0.0.1 with a fake clock and a temporary
 // server folder. The server runs only while the test pumps it (Poll, RunPass,

@@ -17,9 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long one wait step lasts when the client pumps an in-process server.
-constexpr milliseconds kPumpStep{1};
-
 }  // namespace
 
 TestClient::TestClient(uint16_t port, Pump pump, uint32_t source) : pump_(std::move(pump)) {
@@ -56,7 +53,9 @@ TestClient::TestClient(uint16_t port, Pump pump, uint32_t source) : pump_(std::m
   if (error != 0) Close();
 }
 
-TestClient::~TestClient() { Close(); }
+TestClient::~TestClient() {
+  Close();
+}
 
 void TestClient::Close() {
   if (fd_ >= 0) ::close(fd_);

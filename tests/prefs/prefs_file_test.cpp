@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/exception.h"
+#include "platform/random.h"
+#include "prefs/prefs_file.h"
+#include "support/temporary_folder.h"
+
+namespace vantrel {
+namespace {
+
+using testing::ReadWholeFile;
+using testing::TemporaryFolder;
+
+ServerSettings SomeSettings() {
+  ServerSettings settings;
+  settings.server_name = "Srv";
+  settings.server_port = 6000;
+  settings.tracker_pass_id = 99;
+  settings.tracker_list[0].address = "t.example:5600";
+  settings.tracker_list[0].port = 0;
+  return settings;
+}
+
+TEST(PrefsFile, WrittenSettingsReadBack) {
+  TemporaryFolder folder;
+  WritePrefsFile(folder.Path(), SomeSettings());
+  Random random(1);
+  EXPECT_EQ(ReadPrefsFile(folder.Path(), random), SomeSettings());
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
+}
+
+TEST(PrefsFile, MissingFileGivesDefaults) {
+  TemporaryFolder folder;
+  Random random(1);
+  const ServerSettings settings = ReadPrefsFile(folder.Path(), random);
+  EXPECT_EQ(settings.server_port, 5500);
+  EXPECT_EQ(settings.tracker_list[0].address, kDefaultTrackerHost);
+}
+
+TEST(PrefsFile, FailedReplaceDeletesThePartialFileAndRaises) {
+  TemporaryFolder folder;
+  // A folder in the place of "Prefs" makes the final step fail.
+  std::filesystem::create_directories(folder.Path() / "Prefs" / "inside");
+  try {
+    WritePrefsFile(folder.Path(), SomeSettings());
+    FAIL() << "no failure raised";
+  } catch (const Omberly::CException& error) {
+    EXPECT_EQ(error.ErrorClass(), kErrorClassFile);
+    EXPECT_EQ(error.Code(), kErrorCodeExists);
+    EXPECT_NE(error.SystemError(), 0);
+    EXPECT_EQ(error.Source(), "prefs_file.cpp");
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
+}
+
+TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
+  TemporaryFolder folder;
+  WritePrefsFile(folder.Path(), SomeSettings());
+  const std::string before = ReadWholeFile(folder.Path() / "Prefs");
+
+  // Files may not grow past 150 bytes while the larger settings are written.
+  ServerSettings larger = SomeSettings();
+  larger.banner_link = std::string(200, 'l');
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 150;
+  const auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool raised = false;
+  try {
+    WritePrefsFile(folder.Path(), larger);
+  } catch (const Omberly::CException& error) {
+    raised = error.ErrorClass() == kErrorClassFile && error.SystemError() == EFBIG;
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous_handler);
+
+  EXPECT_TRUE(raised);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
+  EXPECT_EQ(ReadWholeFile(folder.Path() / "Prefs"), before);
+}
+
+TEST(PrefsFile, MissingServerFolderRaises) {
+  TemporaryFolder folder;
+  try {
+    WritePrefsFile(folder.Path() / "gone", SomeSettings());
+    FAIL() << "no failure raised";
+  } catch (const Omberly::CException& error) {
+    EXPECT_EQ(error.Code(), kErrorCodeFolderNotFound);
+    EXPECT_EQ(error.SystemError(), ENOENT);
+  }
+}
+
+}  // namespace
+}  // namespace vantrel
