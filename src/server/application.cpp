@@ -6,8 +6,6 @@
 
 #include "platform/exception.h"
 #include "prefs/prefs_file.h"
-#include "protocol/field_ids.h"
-#include "protocol/transaction_types.h"
 #include "server/core_handlers.h"
 #include "server/server_limits.h"
 
@@ -62,37 +60,6 @@ void CMyApplication::OnTransportEvent(uint32_t address, TransportEvent event) {
     log_.Line(AddressText(address), "Disconnected: the client stopped reading");
   }
   RequestPass();
-}
-
-ClientSession* CMyApplication::FindClient(uint16_t user_id) const {
-  for (const auto& client : clients_) {
-    if (client->user_id == user_id) return client.get();
-  }
-  return nullptr;
-}
-
-void CMyApplication::SendToAll(uint16_t type, const UFieldData& fields) {
-  const auto body = fields.Buffer();
-  for (const auto& client : clients_) {
-    if (client->logged_in && client->connection->HandshakeDone()) {
-      client->connection->SendRequest(type, body);
-    }
-  }
-}
-
-void CMyApplication::SetAway(ClientSession& client, bool away) {
-  if (client.away == away) return;
-  client.away = away;
-  NotifyChange(client);
-}
-
-void CMyApplication::NotifyChange(ClientSession& client) {
-  UFieldData fields;
-  fields.AddInteger(kFieldUserId, client.user_id);
-  fields.AddInteger(kFieldIcon, static_cast<uint32_t>(int32_t{client.icon}));
-  fields.AddInteger(kFieldStatusFlags, client.StatusFlags());
-  fields.AddText(kFieldNickname, client.display_name);
-  SendToAll(kTranUserChanged, fields);
 }
 
 void CMyApplication::ReportFailure(const std::exception& failure) {

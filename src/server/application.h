@@ -15,7 +15,7 @@
 #include "platform/random.h"
 #include "platform/tcp_transport.h"
 #include "prefs/server_settings.h"
-#include "server/client_session.h"
+#include "server/client_list.h"
 #include "server/dispatch_table.h"
 #include "server/statistics.h"
 
@@ -71,16 +71,7 @@ class CMyApplication {
   // 107 and 121, the only types a client may send before it has logged in.
   DispatchTable& LoginHandlers() { return login_handlers_; }
 
-  const std::vector<std::unique_ptr<ClientSession>>& Clients() const { return clients_; }
-  // The first client in list order with this user ID, logged in or not.
-  ClientSession* FindClient(uint16_t user_id) const;
-  // Sends a request of `type` to every client that is logged in and whose
-  // handshake is done, in list order. The field list is encoded once.
-  void SendToAll(uint16_t type, const UFieldData& fields);
-  // Sets or clears the away flag; a change is announced with 301.
-  void SetAway(ClientSession& client, bool away);
-  // Announces the client's user ID, icon, status flags and display name with 301.
-  void NotifyChange(ClientSession& client);
+  ClientList& Clients() { return clients_; }
 
   // A failure that escaped a handler or a pass: written to the error log, and a
   // pass follows.
@@ -116,7 +107,7 @@ class CMyApplication {
   LogFiles log_files_;
   std::optional<TcpListener> listener_;
   std::vector<PendingConnection> pending_;
-  std::vector<std::unique_ptr<ClientSession>> clients_;
+  ClientList clients_;
   std::vector<std::unique_ptr<Transport>> transfer_connections_;
   TemporaryBanList temporary_bans_;
   Statistics stats_;

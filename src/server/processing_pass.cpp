@@ -33,7 +33,7 @@ void CMyApplication::RunPass() {
     AcceptConnections();
     ServePendingConnections(now);
     ServeClients(now);
-    if (shutting_down_ && clients_.empty()) {
+    if (shutting_down_ && clients_.Empty()) {
       // Quitting arrives with the application lifecycle.
     }
     RunTransferPasses(now);
@@ -100,11 +100,7 @@ bool CMyApplication::ServePending(PendingConnection& pending, uint32_t now) {
 bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
   const uint32_t address = pending.address;
   if (settings_.max_connections_per_address != 0) {
-    size_t from_address = 0;
-    for (const auto& client : clients_) {
-      if (client->address == address) ++from_address;
-    }
-    if (from_address >= settings_.max_connections_per_address) return false;
+    if (clients_.CountFrom(address) >= settings_.max_connections_per_address) return false;
   }
 
   if (address == flood_address_) {
@@ -122,11 +118,11 @@ bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
   }
 
   if (++last_user_id_ == 0) last_user_id_ = 1;
-  clients_.push_back(
+  const ClientSession& client = clients_.Add(
       std::make_unique<ClientSession>(std::move(pending.session), address, last_user_id_, now));
   ++stats_.current_connections;
   ++stats_.connection_counter;
-  log_.Line(clients_.back()->LogWho(), "Connection established");
+  log_.Line(client.LogWho(), "Connection established");
   stats_.Refresh();
   error_count_ = 0;
   reset_count_ = 0;
@@ -134,8 +130,8 @@ bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
 }
 
 void CMyApplication::ServeClients(uint32_t now) {
-  for (size_t i = 0; i < clients_.size();) {
-    ClientSession& client = *clients_[i];
+  for (size_t i = 0; i < clients_.Size();) {
+    ClientSession& client = *clients_.All()[i];
     if (!client.connection->IsConnected()) {
       log_.Line(client.LogWho(), "Connection closed");
       RemoveClient(i);
@@ -166,7 +162,7 @@ void CMyApplication::ServeRequests(ClientSession& client, uint32_t now) {
       return;
     }
     ++client.flood_count;
-    SetAway(client, false);
+    clients_.SetAway(client, false);
     client.last_activity_time = now;
 
     if (!client.logged_in && transaction->Type() != kTranLogin &&
@@ -181,7 +177,7 @@ void CMyApplication::ServeRequests(ClientSession& client, uint32_t now) {
   if (!client.logged_in && Exceeds(now, client.last_activity_time, kLoginTimeoutSeconds)) {
     client.connection->Disconnect();
   } else if (Exceeds(now, client.last_activity_time, kAwaySeconds)) {
-    SetAway(client, true);
+    clients_.SetAway(client, true);
   }
 }
 
@@ -197,12 +193,8 @@ void CMyApplication::Dispatch(ClientSession& client, TransactionHandle& transact
 }
 
 void CMyApplication::RemoveClient(size_t index) {
-  const uint16_t user_id = clients_[index]->user_id;
-  clients_.erase(clients_.begin() + static_cast<std::ptrdiff_t>(index));
+  clients_.Remove(index);
   --stats_.current_connections;
-  UFieldData fields;
-  fields.AddInteger(kFieldUserId, user_id);
-  SendToAll(kTranUserLeft, fields);
   stats_.Refresh();
 }
 

@@ -49,8 +49,8 @@ TEST_F(ProcessingPass, ValidHandshakeIsAcceptedAndClientGetsFirstUserId) {
   client->SendHandshake(1, 2);
   EXPECT_THAT(*client->ReadRaw(8), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 0));
   fixture_.RunPass();
-  ASSERT_EQ(fixture_.Server().Clients().size(), 1u);
-  EXPECT_EQ(fixture_.Server().Clients()[0]->user_id, 1);
+  ASSERT_EQ(fixture_.Server().Clients().Size(), 1u);
+  EXPECT_EQ(fixture_.Server().Clients().All()[0]->user_id, 1);
   EXPECT_THAT(fixture_.LogLines(), Contains("127.0.0.1|Connection established"));
   EXPECT_EQ(fixture_.Server().Stats().current_connections, 1u);
 }
@@ -61,7 +61,7 @@ TEST_F(ProcessingPass, VersionTwoIsRefusedAndTheConnectionEnds) {
   EXPECT_THAT(*client->ReadRaw(8), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 1));
   EXPECT_TRUE(client->WaitClosed());
   EXPECT_THAT(fixture_.LogLines(), Contains("127.0.0.1|Killed unknown protocol!"));
-  EXPECT_TRUE(fixture_.Server().Clients().empty());
+  EXPECT_TRUE(fixture_.Server().Clients().Empty());
 }
 
 TEST_F(ProcessingPass, GarbageHandshakeIsClosedWithoutAnswer) {
@@ -78,7 +78,7 @@ TEST_F(ProcessingPass, SubVersionOneIsRefusedThenClosedGracefully) {
   EXPECT_THAT(*client->ReadRaw(8), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 1));
   EXPECT_TRUE(client->WaitClosed());
   EXPECT_TRUE(fixture_.Logged("Incompatible version (VANT1)"));
-  EXPECT_TRUE(fixture_.Server().Clients().empty());
+  EXPECT_TRUE(fixture_.Server().Clients().Empty());
 }
 
 TEST_F(ProcessingPass, SilentConnectionStaysPendingWithoutTimeLimit) {
@@ -124,7 +124,7 @@ TEST_F(ProcessingPass, OtherRequestsBeforeLoginDisconnect) {
   client->SendRequest(kTranKeepAlive);
   EXPECT_TRUE(client->WaitClosed());
   fixture_.RunPass();
-  EXPECT_TRUE(fixture_.Server().Clients().empty());
+  EXPECT_TRUE(fixture_.Server().Clients().Empty());
   EXPECT_TRUE(fixture_.Logged("Connection closed"));
 }
 
@@ -162,7 +162,7 @@ TEST_F(ProcessingPass, SixthConnectionFromOneAddressIsAcceptedThenClosed) {
   auto sixth = fixture_.Connect();
   EXPECT_TRUE(sixth->Handshake());
   EXPECT_TRUE(sixth->WaitClosed());
-  EXPECT_EQ(fixture_.Server().Clients().size(), 5u);
+  EXPECT_EQ(fixture_.Server().Clients().Size(), 5u);
   EXPECT_TRUE(fixture_.ConnectClient(kSecondLoopback));
 }
 
@@ -229,7 +229,7 @@ TEST_F(ProcessingPass, ConnectionWithoutLoginClosesAfter60Seconds) {
 TEST_F(ProcessingPass, RefusedLoginClosesAfter30Seconds) {
   auto client = fixture_.ConnectClient();
   ASSERT_TRUE(client);
-  fixture_.Server().Clients()[0]->failed_login_time = fixture_.Clock().Seconds();
+  fixture_.Server().Clients().All()[0]->failed_login_time = fixture_.Clock().Seconds();
   fixture_.AdvanceAndPass(30);
   EXPECT_TRUE(client->StaysQuiet(milliseconds(20)));
   fixture_.AdvanceAndPass(1);
@@ -241,7 +241,7 @@ TEST_F(ProcessingPass, IdleUserTurnsAwayAfter600SecondsAndBackWithAnyRequest) {
   auto idle = fixture_.ConnectLoggedIn();
   ASSERT_TRUE(observer && idle);
   fixture_.AdvanceAndPass(600);
-  EXPECT_FALSE(fixture_.Server().Clients()[1]->away);
+  EXPECT_FALSE(fixture_.Server().Clients().All()[1]->away);
   // The observer keeps itself active, so only the idle user turns away.
   ASSERT_TRUE(observer->WaitReply(observer->SendRequest(kTranKeepAlive)));
   fixture_.AdvanceAndPass(1);

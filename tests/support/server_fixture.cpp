@@ -95,7 +95,7 @@ std::unique_ptr<TestClient> ServerFixture::ConnectClient(uint32_t source) {
 
 std::unique_ptr<TestClient> ServerFixture::ConnectLoggedIn(uint32_t source) {
   auto client = ConnectClient(source);
-  if (client) server_->Clients().back()->logged_in = true;
+  if (client) server_->Clients().All().back()->logged_in = true;
   return client;
 }
 
