@@ -1,5 +1,5 @@
 // vantrel-server: runs the server in a server folder (the working directory, or
-// --dir PATH) until SIGINT or SIGTERM.
+// --dir PATH) until the operator quits, or SIGINT or SIGTERM.
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -10,9 +10,11 @@
 
 #include <asio.hpp>
 
+#include "app/console.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
+#include "platform/terminal.h"
 #include "server/application.h"
 
 namespace {
@@ -86,28 +88,39 @@ int main(int argc, char** argv) {
 
   asio::io_context io;
   vantrel::SystemClock clock;
+  vantrel::Console* console = nullptr;
   vantrel::CMyApplication server(io, clock, std::filesystem::current_path(),
-                                 [](std::string_view line) {
-                                   std::cout << vantrel::MacRomanToOperatorText(line) << std::endl;
+                                 [&console](std::string_view line) {
+                                   if (console != nullptr) console->PrintLogLine(line);
                                  });
-  server.LoadSettings();
+  vantrel::Console operator_console(server, std::cout, vantrel::StandardInputIsTerminal());
+  console = &operator_console;
+  server.SetOperator(&operator_console);
+  server.SetQuitHandler([&io] { io.stop(); });
 
+  // SIGINT and SIGTERM quit without asking.
   asio::signal_set signals(io, SIGINT, SIGTERM);
-  signals.async_wait([&io](const asio::error_code& error, int) {
-    if (!error) io.stop();
+  signals.async_wait([&server](const asio::error_code& error, int) {
+    if (!error) server.Quit();
   });
 
   try {
     server.Start();
   } catch (const Omberly::CException& failure) {
-    std::cerr << "vantrel-server: " << failure.what() << "\n";
+    std::cerr << "vantrel-server: " << vantrel::MacRomanToOperatorText(failure.what()) << "\n";
     return 1;
   }
-  io.run();
-  try {
-    server.SaveSettings();
-  } catch (const Omberly::CException&) {
-    // Quitting goes on without the settings file.
+  operator_console.StartReading(io);
+
+  // A failure that escapes a handler goes to the server's error handler; the
+  // loop then goes on.
+  for (;;) {
+    try {
+      io.run();
+      break;
+    } catch (const std::exception& failure) {
+      server.ReportFailure(failure);
+    }
   }
   return 0;
 }

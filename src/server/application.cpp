@@ -8,6 +8,7 @@
 #include "prefs/prefs_file.h"
 #include "server/core_handlers.h"
 #include "server/server_limits.h"
+#include "server/user_handlers.h"
 
 namespace vantrel {
 
@@ -18,7 +19,15 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
       folder_(std::move(folder)),
       log_(clock, std::move(echo)),
       log_files_(folder_, clock, settings_) {
+  SetOperator(nullptr);
   RegisterCoreHandlers(handlers_);
+  RegisterUserHandlers(handlers_);
+  stats_.SetStartTime(clock_.LocalTime());
+}
+
+void CMyApplication::SetOperator(Operator* op) {
+  static SilentOperator silent;
+  operator_ = op != nullptr ? op : &silent;
 }
 
 void CMyApplication::LoadSettings() {
@@ -29,23 +38,21 @@ void CMyApplication::SaveSettings() const {
   WritePrefsFile(folder_, settings_);
 }
 
+void CMyApplication::ApplySettings(const AppliedOptions& applied) {
+  settings_ = applied.settings;
+  // The banner, tracker registration and the head administrator follow the
+  // effects here as those capabilities arrive; the listeners stay where they are
+  // until the next start.
+  SaveSettings();
+}
+
 CMyApplication::~CMyApplication() = default;
-
-void CMyApplication::Start() {
-  SetMaxTransactionSize(kServerMaxTransactionSize);
-  listener_.emplace(io_);
-  listener_->Open(settings_.server_ip_address, settings_.server_port, kListenBacklog,
-                  [this] { RequestPass(); });
-}
-
-uint16_t CMyApplication::ListeningPort() const {
-  return listener_ ? listener_->LocalPort() : 0;
-}
 
 void CMyApplication::RequestPass() {
   if (pass_requested_) return;
   pass_requested_ = true;
-  asio::post(io_, [this] {
+  asio::post(io_, [this, alive = std::weak_ptr<char>(lifetime_)] {
+    if (alive.expired()) return;
     pass_requested_ = false;
     RunPass();
   });
@@ -58,19 +65,6 @@ void CMyApplication::Notify(Transport& transport, uint32_t address) {
 void CMyApplication::OnTransportEvent(uint32_t address, TransportEvent event) {
   if (event == TransportEvent::kSendQueueOverflow) {
     log_.Line(AddressText(address), "Disconnected: the client stopped reading");
-  }
-  RequestPass();
-}
-
-void CMyApplication::ReportFailure(const std::exception& failure) {
-  const auto* known = dynamic_cast<const Omberly::CException*>(&failure);
-  const Omberly::CException error =
-      known != nullptr ? *known : Omberly::CException(kErrorClassMemory, 0, failure.what());
-  try {
-    log_files_.Error(error);
-  } catch (const Omberly::CException& unwritable) {
-    // The error log itself failed; the operator still sees both in the log window.
-    log_.Line("", unwritable.Description());
   }
   RequestPass();
 }

@@ -14,9 +14,11 @@
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "platform/tcp_transport.h"
+#include "prefs/apply_options.h"
 #include "prefs/server_settings.h"
 #include "server/client_list.h"
 #include "server/dispatch_table.h"
+#include "server/operator.h"
 #include "server/statistics.h"
 
 namespace asio {
@@ -29,8 +31,8 @@ namespace vantrel {
 // temporary bans, the counters, the settings, the log window and the log files
 // of its server folder, and runs the processing pass
 // on the core thread whenever a transport reports an event. Handlers reach the
-// server's state through this object. Core thread only; the io_context must not
-// run this object's handlers after it is destroyed.
+// server's state through this object. Core thread only; handlers it posted do
+// nothing once it is destroyed.
 class CMyApplication {
  public:
   // REQUIRES: `io` and `clock` outlive the application; `folder` is the server
@@ -43,17 +45,35 @@ class CMyApplication {
   CMyApplication& operator=(const CMyApplication&) = delete;
 
   ServerSettings& Settings() { return settings_; }
+  // Takes options the operator confirmed: stores and writes the settings (a
+  // failure to write is raised, Omberly::CException class 4, after the new
+  // settings are in force) and acts on the effects of the change.
+  void ApplySettings(const AppliedOptions& applied);
   // Reads "Prefs" (the defaults when it is missing or damaged).
   void LoadSettings();
   // Writes "Prefs". Raises Omberly::CException (class 4) when it cannot.
   void SaveSettings() const;
 
-  // Sets the maximum transaction size and opens the client listener on the
-  // settings' address and port P. Raises Omberly::CException when it cannot bind.
+  // Where notices and questions for the operator go. REQUIRES: `op` outlives
+  // the application, or is replaced first. Until set, notices are dropped and
+  // questions answered with nothing.
+  void SetOperator(Operator* op);
+  Operator& GetOperator() { return *operator_; }
+  // Called once the server has quit: the caller ends the event loop there.
+  void SetQuitHandler(std::function<void()> quit) { quit_handler_ = std::move(quit); }
+  // How the process ends when resets do not help (std::exit unless replaced).
+  void SetExitHandler(std::function<void(int)> exit) { exit_handler_ = std::move(exit); }
+
+  // Start-up (startup.cpp): the first log line, the data folders, the settings,
+  // the head administrator check, then the four listeners on ports P to P + 3
+  // and the start line. When a listener cannot be bound, the operator is told
+  // and start-up ends there, the server running with the listeners opened so far.
   void Start();
-  // The port the client listener is bound to (the settings' port, or the one the
-  // system chose for port 0).
-  uint16_t ListeningPort() const;
+  // True once every listener is open and the start line was written.
+  bool Started() const { return port_in_use_ != 0; }
+  // The port P the listeners were opened on; 0 until started.
+  uint16_t ListeningPort() const { return port_in_use_; }
+  const std::filesystem::path& Folder() const { return folder_; }
 
   // Runs a processing pass soon, once, however often it is asked for before it runs.
   void RequestPass();
@@ -73,9 +93,31 @@ class CMyApplication {
 
   ClientList& Clients() { return clients_; }
 
-  // A failure that escaped a handler or a pass: written to the error log, and a
-  // pass follows.
+  // A failure that escaped a handler or a pass (error_handler.cpp): counted in
+  // windows of 300 s, the 101st of a window resetting the server; written to the
+  // error log; a pass follows.
   void ReportFailure(const std::exception& failure);
+  // Drops every client without a word, frees what they held and starts counting
+  // failures anew. More than 10 resets without a client connecting in between
+  // end the process.
+  void ResetServer();
+
+  // Quitting (quit.cpp). A quit request quits at once when nobody is connected
+  // or quitting needs no confirmation; otherwise the operator chooses between a
+  // polite quit, quitting now and going on.
+  void QuitRequest();
+  // Tells every logged-in client `message` (transaction 111) and quits once the
+  // last client has gone; an empty message, or nobody connected, quits at once.
+  void PoliteQuit(std::string_view message);
+  // Stops waiting for clients to leave; the server goes on as before.
+  void CancelPoliteQuit() { shutting_down_ = false; }
+  bool ShuttingDown() const { return shutting_down_; }
+  // Saves the settings (a failure is ignored) and hands over to the quit handler.
+  void Quit();
+
+  // Sends transaction 104 with `text` as field 101 to every logged-in client
+  // whose connection is open.
+  void BroadcastServerMessage(std::string_view text);
 
  private:
   struct PendingConnection {
@@ -98,6 +140,12 @@ class CMyApplication {
   void RemoveClient(size_t index);
   void RunTransferPasses(uint32_t now);
 
+  // Start-up steps (startup.cpp).
+  void CreateDataFolders();
+  void CheckHeadAdmin(std::function<void()> then);
+  // Opens the listeners on P to P + 3 in order; false when one cannot be bound.
+  bool OpenListeners(uint16_t port);
+
   asio::io_context& io_;
   const Clock& clock_;
   const std::filesystem::path folder_;
@@ -105,7 +153,14 @@ class CMyApplication {
   ServerSettings settings_;
   LogWindow log_;
   LogFiles log_files_;
-  std::optional<TcpListener> listener_;
+  Operator* operator_;
+  std::function<void()> quit_handler_;
+  std::function<void(int)> exit_handler_;
+  std::optional<TcpListener> listener_;  // client connections on P
+  // Transfers on P + 1 and the tunnel on P + 2 and P + 3: until those are
+  // served, connections to them are accepted and closed.
+  std::vector<std::unique_ptr<TcpListener>> other_listeners_;
+  uint16_t port_in_use_ = 0;
   std::vector<PendingConnection> pending_;
   ClientList clients_;
   std::vector<std::unique_ptr<Transport>> transfer_connections_;
@@ -115,17 +170,22 @@ class CMyApplication {
   DispatchTable login_handlers_;
   UFieldData pass_fields_;  // the fields of the request being dispatched
 
-  uint16_t last_user_id_ = 0;
   // The connection-flood run: the last admitted address, when its run began and
   // how many connections followed the first one.
   uint32_t flood_address_ = 0;
   uint32_t flood_run_start_ = 0;
   uint32_t flood_run_count_ = 0;
 
+  // Failures in the current window, and when the window began.
   uint16_t error_count_ = 0;
+  uint32_t first_error_time_ = 0;
+  // Resets since a client connection was last established.
   uint16_t reset_count_ = 0;
+  bool handling_failure_ = false;
   bool shutting_down_ = false;
   bool pass_requested_ = false;
+  // Expires with the application, so that posted work can tell it is gone.
+  std::shared_ptr<char> lifetime_ = std::make_shared<char>();
 };
 
 }  // namespace vantrel

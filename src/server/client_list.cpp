@@ -20,6 +20,11 @@ size_t ClientList::CountFrom(uint32_t address) const {
   return count;
 }
 
+uint16_t ClientList::NextUserId() {
+  if (++last_user_id_ == 0) ++last_user_id_;
+  return last_user_id_;
+}
+
 void ClientList::SendToAll(uint16_t type, const UFieldData& fields) const {
   const auto body = fields.Buffer();
   for (const auto& client : clients_) {
@@ -38,6 +43,7 @@ void ClientList::SetAway(ClientSession& client, bool away) const {
 void ClientList::NotifyChange(const ClientSession& client) const {
   UFieldData fields;
   fields.AddInteger(kFieldUserId, client.user_id);
+  // Widened with its sign: a negative icon needs all 4 bytes.
   fields.AddInteger(kFieldIcon, static_cast<uint32_t>(int32_t{client.icon}));
   fields.AddInteger(kFieldStatusFlags, client.StatusFlags());
   fields.AddText(kFieldNickname, client.display_name);
@@ -50,11 +56,23 @@ ClientSession& ClientList::Add(std::unique_ptr<ClientSession> client) {
 }
 
 void ClientList::Remove(size_t index) {
-  const uint16_t user_id = clients_[index]->user_id;
+  std::unique_ptr<ClientSession> leaving = std::move(clients_[index]);
   clients_.erase(clients_.begin() + static_cast<std::ptrdiff_t>(index));
+  for (const auto& observer : leave_observers_) observer(*leaving);
+  const uint16_t user_id = leaving->user_id;
+  leaving.reset();
+
   UFieldData fields;
   fields.AddInteger(kFieldUserId, user_id);
   SendToAll(kTranUserLeft, fields);
+}
+
+void ClientList::AddLeaveObserver(LeaveObserver observer) {
+  leave_observers_.push_back(std::move(observer));
+}
+
+ClientTransfers ClientList::TransfersOf(const ClientSession& client) const {
+  return transfer_lister_ ? transfer_lister_(client) : ClientTransfers{};
 }
 
 }  // namespace vantrel

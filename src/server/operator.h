@@ -35,3 +35,19 @@ class Operator {
 };
 
 }  // namespace vantrel
+
+namespace vantrel {
+
+// No operator at all: notices are dropped, questions answered with nothing.
+class SilentOperator final : public Operator {
+ public:
+  void Notice(std::string_view, std::string_view) override {}
+  void AskText(std::string_view, TextAnswer answer) override { answer(std::nullopt); }
+  void AskPassword(std::string_view, TextAnswer answer) override { answer(std::nullopt); }
+  void Choose(std::string_view, std::string_view, std::vector<std::string>,
+              ChoiceAnswer answer) override {
+    answer(std::nullopt);
+  }
+};
+
+}  // namespace vantrel

@@ -34,7 +34,9 @@ void CMyApplication::RunPass() {
     ServePendingConnections(now);
     ServeClients(now);
     if (shutting_down_ && clients_.Empty()) {
-      // Quitting arrives with the application lifecycle.
+      shutting_down_ = false;
+      Quit();
+      return;
     }
     RunTransferPasses(now);
   } catch (const std::exception& failure) {
@@ -117,9 +119,8 @@ bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
     flood_run_count_ = 0;
   }
 
-  if (++last_user_id_ == 0) last_user_id_ = 1;
-  const ClientSession& client = clients_.Add(
-      std::make_unique<ClientSession>(std::move(pending.session), address, last_user_id_, now));
+  const ClientSession& client = clients_.Add(std::make_unique<ClientSession>(
+      std::move(pending.session), address, clients_.NextUserId(), now));
   ++stats_.current_connections;
   ++stats_.connection_counter;
   log_.Line(client.LogWho(), "Connection established");

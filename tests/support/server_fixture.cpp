@@ -9,6 +9,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "prefs/prefs_file.h"
+
 namespace vantrel::testing {
 namespace {
 
@@ -48,8 +50,12 @@ uint16_t FindFreePorts(int count) {
 
 ServerFixture::ServerFixture(bool start)
     : server_(std::make_unique<CMyApplication>(io_, clock_, folder_.Path())) {
-  server_->Settings().server_ip_address = kLoopback;
-  server_->Settings().server_port = 0;
+  prefs_.server_ip_address = kLoopback;
+  prefs_.server_port = FindFreePorts(4);
+  prefs_.tracker_pass_id = 1;
+  server_->SetOperator(&operator_);
+  server_->SetQuitHandler([this] { ++quits_; });
+  server_->SetExitHandler([this](int code) { exits_.push_back(code); });
   if (start) Start();
 }
 
@@ -59,6 +65,7 @@ ServerFixture::~ServerFixture() {
 }
 
 void ServerFixture::Start() {
+  WritePrefsFile(folder_.Path(), prefs_);
   server_->Start();
 }
 

@@ -9,7 +9,9 @@
 #include <asio/io_context.hpp>
 
 #include "platform/clock.h"
+#include "prefs/server_settings.h"
 #include "server/application.h"
+#include "support/scripted_operator.h"
 #include "support/temporary_folder.h"
 #include "support/test_client.h"
 
@@ -26,15 +28,24 @@ uint16_t FindFreePorts(int count);
 // or a TestClient wait), all on the test's thread.
 class ServerFixture {
  public:
-  // Starts the server at once unless `start` is false (to change settings first).
+  // Starts the server at once unless `start` is false (to change the settings
+  // file or the operator's answers first).
   explicit ServerFixture(bool start = true);
   ~ServerFixture();
 
+  // The settings written to "Prefs" before the server starts: 127.0.0.1 and a
+  // block of four free ports.
+  ServerSettings& Prefs() { return prefs_; }
+  // Writes Prefs() and runs the server's start-up.
   void Start();
 
   CMyApplication& Server() { return *server_; }
   FakeClock& Clock() { return clock_; }
-  uint16_t Port() const { return server_->ListeningPort(); }
+  ScriptedOperator& Operator() { return operator_; }
+  uint16_t Port() const { return prefs_.server_port; }
+  // How often the server quit, and the exit codes it asked for.
+  int Quits() const { return quits_; }
+  const std::vector<int>& Exits() const { return exits_; }
   const std::filesystem::path& Folder() const { return folder_.Path(); }
 
   // Runs ready handlers, waiting up to a millisecond for one.
@@ -62,7 +73,11 @@ class ServerFixture {
   TemporaryFolder folder_;
   asio::io_context io_;
   FakeClock clock_;
+  ScriptedOperator operator_;
+  ServerSettings prefs_;
   std::unique_ptr<CMyApplication> server_;
+  int quits_ = 0;
+  std::vector<int> exits_;
 };
 
 }  // namespace vantrel::testing

@@ -1,0 +1,126 @@
+#include "app/console_commands.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "platform/exception.h"
+#include "platform/mac_roman.h"
+#include "prefs/settings_console.h"
+#include "server/application.h"
+
+namespace vantrel {
+namespace {
+
+// A command's name and what follows it, without surrounding blanks.
+struct CommandLine {
+  std::string_view name;
+  std::string_view arguments;
+};
+
+std::string_view Trim(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+CommandLine Split(std::string_view line) {
+  line = Trim(line);
+  const size_t blank = line.find_first_of(" \t");
+  if (blank == std::string_view::npos) return {line, {}};
+  return {line.substr(0, blank), Trim(line.substr(blank))};
+}
+
+void Help(CMyApplication&, std::ostream& out, std::string_view);
+void Stats(CMyApplication& server, std::ostream& out, std::string_view) {
+  // Labels are padded to the longest, "Downloads in progress:".
+  constexpr size_t kLabelWidth = 24;
+  for (const auto& [label, value] : server.Stats().Lines()) {
+    out << label << std::string(kLabelWidth - std::min(kLabelWidth, label.size()), ' ')
+        << MacRomanToOperatorText(value) << "\n";
+  }
+}
+
+void Log(CMyApplication& server, std::ostream& out, std::string_view) {
+  out << MacRomanToOperatorText(server.Log().Text()) << "\n";
+}
+
+void Broadcast(CMyApplication& server, std::ostream& out, std::string_view text) {
+  if (text.empty()) {
+    out << "Usage: broadcast TEXT\n";
+    return;
+  }
+  server.BroadcastServerMessage(Utf8ToMacRoman(text));
+  out << "Sent to every logged-in user.\n";
+}
+
+void Options(CMyApplication& server, std::ostream& out, std::string_view) {
+  out << SettingsListText(server.Settings());
+}
+
+void Set(CMyApplication& server, std::ostream& out, std::string_view arguments) {
+  const CommandLine setting = Split(arguments);
+  if (setting.name.empty()) {
+    out << "Usage: set SETTING VALUE  (see options for the settings)\n";
+    return;
+  }
+  const SetSettingResult result = SetSetting(server.Settings(), setting.name, setting.arguments);
+  out << result.text;
+  if (!result.ok) return;
+  try {
+    server.ApplySettings(result.applied);
+  } catch (const Omberly::CException& failure) {
+    out << "The settings could not be saved: " << MacRomanToOperatorText(failure.Description())
+        << "\n";
+  }
+}
+
+void Quit(CMyApplication& server, std::ostream&, std::string_view arguments) {
+  if (arguments == "now") {
+    server.Quit();
+  } else if (arguments.empty()) {
+    server.QuitRequest();
+  } else {
+    server.PoliteQuit(Utf8ToMacRoman(arguments));
+  }
+}
+
+struct Command {
+  std::string_view name;
+  std::string_view usage;
+  void (*run)(CMyApplication&, std::ostream&, std::string_view);
+};
+
+constexpr std::array kCommands = {
+    Command{"help", "help                 this list", Help},
+    Command{"stats", "stats                the statistics", Stats},
+    Command{"log", "log                  the log window's text", Log},
+    Command{"broadcast", "broadcast TEXT       a server message to every logged-in user",
+            Broadcast},
+    Command{"options", "options              every setting with its label", Options},
+    Command{"set", "set SETTING VALUE    change a setting (saved at once)", Set},
+    Command{"quit", "quit [MESSAGE]       quit; with a message, tell the users and wait for them",
+            Quit},
+    Command{"quit", "quit now             quit at once", Quit},
+};
+
+void Help(CMyApplication&, std::ostream& out, std::string_view) {
+  for (const Command& command : kCommands) out << "  " << command.usage << "\n";
+}
+
+}  // namespace
+
+void RunConsoleCommand(CMyApplication& server, std::ostream& out, std::string_view line) {
+  const CommandLine command = Split(line);
+  if (command.name.empty()) return;
+  for (const Command& known : kCommands) {
+    if (known.name == command.name) {
+      known.run(server, out, command.arguments);
+      return;
+    }
+  }
+  out << "Unknown command \"" << command.name << "\"; type help for the commands.\n";
+}
+
+}  // namespace vantrel

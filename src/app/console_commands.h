@@ -1,0 +1,15 @@
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+namespace vantrel {
+
+class CMyApplication;
+
+// Runs one operator command line (UTF-8): help, stats, log, broadcast TEXT,
+// options, set SETTING VALUE, quit [MESSAGE], quit now. What it prints goes to
+// `out` as UTF-8; an unknown command prints a hint to `help`.
+void RunConsoleCommand(CMyApplication& server, std::ostream& out, std::string_view line);
+
+}  // namespace vantrel

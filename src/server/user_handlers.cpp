@@ -1,0 +1,68 @@
+#include "server/user_handlers.h"
+
+#include "protocol/error_reply.h"
+#include "protocol/field_ids.h"
+#include "protocol/transaction_types.h"
+#include "server/application.h"
+#include "server/client_info.h"
+#include "server/user_identity.h"
+
+namespace vantrel {
+namespace {
+
+// 300: one user entry per logged-in client, in list order. No privilege needed.
+void GetUserList(Request& request) {
+  UFieldData reply;
+  for (const auto& client : request.server.Clients().All()) {
+    if (client->logged_in) reply.AddField(kFieldUserEntry, client->UserEntry());
+  }
+  request.transaction.SendReply(reply);
+}
+
+// 303: the information text about the client named by field 103.
+void GetClientInfo(Request& request) {
+  if (!request.client.privileges.Test(kPrivilegeGetClientInfo)) {
+    SendErrorReply(request.transaction, "You are not allowed to get client information.");
+    return;
+  }
+  const auto user_id = static_cast<uint16_t>(request.fields.ReadInteger(kFieldUserId));
+  const ClientSession* target = request.server.Clients().Find(user_id);
+  if (target == nullptr) {
+    SendErrorReply(request.transaction,
+                   "Cannot get info for the specified client because it does not exist.");
+    return;
+  }
+  UFieldData reply;
+  reply.AddText(kFieldData, ClientInfoText(*target, request.server.Clients().TransfersOf(*target)));
+  reply.AddText(kFieldNickname, target->display_name);
+  request.transaction.SendReply(reply);
+}
+
+// 304: the client's own nickname, icon and options, under the set-user-info
+// flood rule. Answered with 301 to everyone, never with a reply.
+void SetUserInfo(Request& request) {
+  ClientSession& client = request.client;
+  if (request.now - client.user_info_window_start > kUserInfoWindowSeconds) {
+    client.user_info_window_start = request.now;
+    client.user_info_count = 0;
+  }
+  if (client.user_info_count > kUserInfoLimit) {
+    client.connection->Disconnect();
+    request.server.TemporaryBans().Add(client.address, request.now);
+    request.server.Log().Line(client.LogWho(), "Autobanned for flooding");
+    request.server.RequestPass();
+    return;
+  }
+  ++client.user_info_count;
+  ApplyUserInfo(request.server.Clients(), client, request.fields, nullptr);
+}
+
+}  // namespace
+
+void RegisterUserHandlers(DispatchTable& table) {
+  table.Register(kTranGetUserList, GetUserList);
+  table.Register(kTranGetClientInfo, GetClientInfo);
+  table.Register(kTranSetUserInfo, SetUserInfo);
+}
+
+}  // namespace vantrel

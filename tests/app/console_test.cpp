@@ -1,0 +1,128 @@
+#include "app/console.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "prefs/prefs_file.h"
+#include "protocol/field_ids.h"
+#include "protocol/transaction_types.h"
+#include "support/server_fixture.h"
+
+namespace vantrel::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+class ConsoleTest : public ::testing::Test {
+ protected:
+  std::string Run(std::string_view line) {
+    out_.str("");
+    console_.HandleLine(line);
+    return out_.str();
+  }
+
+  ServerFixture fixture_;
+  std::ostringstream out_;
+  Console console_{fixture_.Server(), out_, /*interactive=*/true};
+};
+
+TEST_F(ConsoleTest, HelpListsEveryCommand) {
+  const std::string help = Run("help");
+  for (const char* command : {"help", "stats", "log", "broadcast TEXT", "options",
+                              "set SETTING VALUE", "quit [MESSAGE]", "quit now"}) {
+    EXPECT_THAT(help, HasSubstr(command));
+  }
+  EXPECT_THAT(Run("frobnicate"), HasSubstr("type help"));
+  EXPECT_EQ(Run("   "), "");
+}
+
+TEST_F(ConsoleTest, BroadcastReachesLoggedInUsersOnly) {
+  auto user = fixture_.ConnectLoggedIn();
+  auto stranger = fixture_.ConnectClient(0x7F000002);
+  ASSERT_TRUE(user && stranger);
+  EXPECT_THAT(Run("broadcast Caf\xC3\xA9 opens"), HasSubstr("Sent"));
+  const auto message = user->WaitRequest(kTranServerMessage);
+  ASSERT_TRUE(message);
+  EXPECT_EQ(message->fields.ReadText(kFieldData, 256), "Caf\x8E opens");  // Mac Roman é
+  EXPECT_FALSE(stranger->WaitRequest(kTranServerMessage, milliseconds(20)));
+  EXPECT_THAT(Run("broadcast"), HasSubstr("Usage"));
+}
+
+TEST_F(ConsoleTest, StatsAndLogShowTheServer) {
+  auto user = fixture_.ConnectClient();
+  EXPECT_THAT(Run("stats"), HasSubstr("Currently Connected:"));
+  EXPECT_THAT(Run("log"), HasSubstr("Connection established"));
+}
+
+TEST_F(ConsoleTest, SetChangesAndSavesASettingButKeepsTheListeners) {
+  EXPECT_THAT(Run("options"), HasSubstr("Maximum simultaneous downloads:"));
+  const std::string answer = Run("set max-downloads 7");
+  EXPECT_EQ(fixture_.Server().Settings().max_downloads, 7);
+  Random random(1);
+  EXPECT_EQ(ReadPrefsFile(fixture_.Folder(), random).max_downloads, 7);
+
+  const uint16_t port = fixture_.Port();
+  EXPECT_THAT(Run("set port 6000"),
+              HasSubstr("will only take effect after the server is restarted"));
+  EXPECT_EQ(fixture_.Server().ListeningPort(), port);
+  EXPECT_THAT(Run("set port 0"), HasSubstr("6000"));
+  EXPECT_EQ(fixture_.Server().Settings().server_port, 6000);
+  EXPECT_THAT(Run("set"), HasSubstr("Usage"));
+}
+
+TEST_F(ConsoleTest, QuitCommands) {
+  auto user = fixture_.ConnectLoggedIn();
+  Run("quit Closing for the night");
+  const auto quitting = user->WaitRequest(kTranServerQuitting);
+  ASSERT_TRUE(quitting);
+  EXPECT_EQ(quitting->fields.ReadText(kFieldData, 256), "Closing for the night");
+  EXPECT_EQ(fixture_.Quits(), 0);
+  Run("quit now");
+  EXPECT_EQ(fixture_.Quits(), 1);
+}
+
+TEST_F(ConsoleTest, QuestionsAreAnsweredByTheNextLineBeforeCommands) {
+  std::optional<size_t> chosen;
+  console_.Choose("Quit", "Really?", {"Polite Quit", "Quit Now", "Cancel"},
+                  [&](std::optional<size_t> choice) { chosen = choice; });
+  EXPECT_THAT(out_.str(), HasSubstr("[Quit] Really?"));
+  EXPECT_THAT(out_.str(), HasSubstr("2) Quit Now"));
+  EXPECT_THAT(Run("help"), HasSubstr("Choose 1-3"));  // not a choice: asked again
+  EXPECT_FALSE(chosen);
+  Run("cancel");
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(*chosen, 2u);
+
+  std::vector<std::string> answers;
+  console_.AskPassword("Password:", [&](std::optional<std::string> text) {
+    answers.push_back(*text);
+    console_.AskPassword("Again:",
+                         [&](std::optional<std::string> again) { answers.push_back(*again); });
+  });
+  EXPECT_THAT(Run("s\xC3\xA9same"), HasSubstr("Again:"));
+  Run("other");
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0], "s\x8Esame");
+  EXPECT_EQ(answers[1], "other");
+  EXPECT_THAT(Run("help"), HasSubstr("quit now"));  // no question left: a command again
+}
+
+TEST(ConsoleWithoutTerminal, AnswersEveryQuestionWithNothing) {
+  ServerFixture fixture;
+  std::ostringstream out;
+  Console console(fixture.Server(), out, /*interactive=*/false);
+  bool answered = false;
+  console.AskText("Name?", [&](std::optional<std::string> text) {
+    answered = true;
+    EXPECT_FALSE(text);
+  });
+  EXPECT_TRUE(answered);
+  console.Notice("Restart the server", "Changes \xD2now\xD3");
+  EXPECT_EQ(out.str(), "[Restart the server] Changes \xE2\x80\x9Cnow\xE2\x80\x9D\n");
+}
+
+}  // namespace
+}  // namespace vantrel::testing
