@@ -48,6 +48,13 @@ void CMyApplication::ApplySettings(const AppliedOptions& applied) {
 
 CMyApplication::~CMyApplication() = default;
 
+void CMyApplication::AutoBan(ClientSession& client, uint32_t now, std::string_view log_text) {
+  client.connection->Disconnect();
+  temporary_bans_.Add(client.address, now);
+  log_.Line(client.LogWho(), log_text);
+  RequestPass();
+}
+
 void CMyApplication::RequestPass() {
   if (pass_requested_) return;
   pass_requested_ = true;

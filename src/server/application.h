@@ -92,6 +92,9 @@ class CMyApplication {
   DispatchTable& LoginHandlers() { return login_handlers_; }
 
   ClientList& Clients() { return clients_; }
+  // The flood and repeat rules' answer: disconnects the client, bans its address
+  // for 1800 s and writes `log_text` ("Autobanned for flooding", ...) for it.
+  void AutoBan(ClientSession& client, uint32_t now, std::string_view log_text);
 
   // A failure that escaped a handler or a pass (error_handler.cpp): counted in
   // windows of 300 s, the 101st of a window resetting the server; written to the

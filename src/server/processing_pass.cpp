@@ -157,9 +157,7 @@ void CMyApplication::ServeRequests(ClientSession& client, uint32_t now) {
       client.flood_count = 0;
     }
     if (client.flood_count > kRequestFloodLimit) {
-      client.connection->Disconnect();
-      temporary_bans_.Add(client.address, now);
-      log_.Line(client.LogWho(), "Autobanned for flooding");
+      AutoBan(client, now, "Autobanned for flooding");
       return;
     }
     ++client.flood_count;

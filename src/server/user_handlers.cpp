@@ -47,10 +47,7 @@ void SetUserInfo(Request& request) {
     client.user_info_count = 0;
   }
   if (client.user_info_count > kUserInfoLimit) {
-    client.connection->Disconnect();
-    request.server.TemporaryBans().Add(client.address, request.now);
-    request.server.Log().Line(client.LogWho(), "Autobanned for flooding");
-    request.server.RequestPass();
+    request.server.AutoBan(client, request.now, "Autobanned for flooding");
     return;
   }
   ++client.user_info_count;
