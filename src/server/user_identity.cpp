@@ -59,7 +59,8 @@ void ApplyUserInfo(const ClientList& clients, ClientSession& client, const UFiel
   if (account != nullptr) client.privileges = account->privileges;
   client.nickname = CleanNickname(fields.ReadText(kFieldNickname, kMaxNameBytes + 1));
   if (client.privileges.Test(kPrivilegeAnyName) || account != nullptr) {
-    const std::string_view account_name = account != nullptr ? account->name : "";
+    const std::string_view account_name =
+        account != nullptr ? std::string_view(account->name) : std::string_view();
     client.display_name = DisplayNameFor(client.privileges, client.nickname, account_name);
   }
   // The icon travels as a signed 16-bit value, sometimes widened to 4 bytes.
