@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "accounts/login_name.h"
+#include "app/admin_commands.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
 #include "prefs/settings_console.h"
@@ -13,6 +15,9 @@ namespace vantrel {
 namespace {
 
 // A command's name and what follows it, without surrounding blanks.
+// The setting that names the head administrator account.
+constexpr std::string_view kHeadAdminLoginSetting = "admin-login";
+
 struct CommandLine {
   std::string_view name;
   std::string_view arguments;
@@ -65,7 +70,12 @@ void Set(CMyApplication& server, std::ostream& out, std::string_view arguments) 
     out << "Usage: set SETTING VALUE  (see options for the settings)\n";
     return;
   }
-  const SetSettingResult result = SetSetting(server.Settings(), setting.name, setting.arguments);
+  std::string value(setting.arguments);
+  if (setting.name == kHeadAdminLoginSetting) {
+    // A typed login is cleaned like any login, and the operator told when that changed it.
+    value = MacRomanToUtf8(CleanTypedLogin(Utf8ToMacRoman(value), server.GetOperator()));
+  }
+  const SetSettingResult result = SetSetting(server.Settings(), setting.name, value);
   out << result.text;
   if (!result.ok) return;
   try {
@@ -103,6 +113,14 @@ constexpr std::array kCommands = {
     Command{"quit", "quit [MESSAGE]       quit; with a message, tell the users and wait for them",
             Quit},
     Command{"quit", "quit now             quit at once", Quit},
+    Command{"admin",
+            "admin reset          give the head admin account every privilege and a new password",
+            AdminCommand},
+    Command{"admin", "admin select LOGIN   make LOGIN the head admin account", AdminCommand},
+    Command{"admin", "admin create LOGIN   create LOGIN as the head admin account", AdminCommand},
+    Command{"connect-admin",
+            "connect-admin        the vantrel:// link that logs in as the head admin",
+            ConnectAdminCommand},
 };
 
 void Help(CMyApplication&, std::ostream& out, std::string_view) {

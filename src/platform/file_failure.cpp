@@ -21,6 +21,10 @@ int16_t CodeFor(int system_error) {
     case EEXIST:
     case ENOTEMPTY:
       return kErrorCodeExists;
+    case EXDEV:
+      return kErrorCodeDifferentDisks;
+    case ELOOP:
+      return kErrorCodeUnresolvableAlias;
     default:
       return kErrorCodeInUse;
   }

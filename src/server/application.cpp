@@ -40,10 +40,10 @@ void CMyApplication::SaveSettings() const {
 
 void CMyApplication::ApplySettings(const AppliedOptions& applied) {
   settings_ = applied.settings;
-  // The banner, tracker registration and the head administrator follow the
-  // effects here as those capabilities arrive; the listeners stay where they are
-  // until the next start.
+  // The banner and tracker registration follow the effects here as those
+  // capabilities arrive; the listeners stay where they are until the next start.
   SaveSettings();
+  if (applied.effects.head_admin_changed) CheckHeadAdmin([] {});
 }
 
 CMyApplication::~CMyApplication() = default;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "accounts/account_store.h"
+#include "accounts/head_admin_dialogs.h"
 #include "bans/temporary_ban_list.h"
 #include "logs/log_files.h"
 #include "logs/log_window.h"
@@ -92,6 +94,12 @@ class CMyApplication {
   DispatchTable& LoginHandlers() { return login_handlers_; }
 
   ClientList& Clients() { return clients_; }
+  // The account store over the server folder's "Users".
+  AccountStore Accounts() const;
+  // Acts on the end of a head administrator dialog: logs what is still missing
+  // or what failed, and makes the outcome's login the head admin login (saving
+  // the settings) when the outcome says so.
+  void TakeHeadAdminOutcome(const HeadAdminOutcome& outcome);
   // The flood and repeat rules' answer: disconnects the client, bans its address
   // for 1800 s and writes `log_text` ("Autobanned for flooding", ...) for it.
   void AutoBan(ClientSession& client, uint32_t now, std::string_view log_text);

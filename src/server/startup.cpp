@@ -55,10 +55,6 @@ void CMyApplication::CreateDataFolders() {
   }
 }
 
-void CMyApplication::CheckHeadAdmin(std::function<void()> then) {
-  then();
-}
-
 bool CMyApplication::OpenListeners(uint16_t port) {
   const uint32_t address = settings_.server_ip_address;
   try {
