@@ -52,7 +52,9 @@ TEST(Lifecycle, StartWritesVersionCreatesFoldersAndNamesItsAddress) {
   const auto lines = fixture.LogLines();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "Vantrel Server|1.9");
-  EXPECT_EQ(lines[1], "|The head administrator account \xD2" "admin\xD3 still needs a password");
+  EXPECT_EQ(lines[1],
+            "|The head administrator account \xD2"
+            "admin\xD3 still needs a password");
   EXPECT_EQ(lines[2], "127.0.0.1:" + std::to_string(fixture.Port()) + "|Vantrel Server started");
   for (const char* folder : {"Users", "Files", "News"}) {
     EXPECT_TRUE(std::filesystem::is_directory(fixture.Folder() / folder)) << folder;
