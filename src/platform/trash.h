@@ -7,8 +7,8 @@
 
 namespace vantrel {
 
-// Deleting to the recycle bin, as the freedesktop.org Trash specification lays
-// it out: an item on the same file system as the home trash ($XDG_DATA_HOME/Trash,
+// Deleting to the recycle bin the way freedesktop.org desktops keep their trash:
+// an item on the same file system as the home trash ($XDG_DATA_HOME/Trash,
 // or $HOME/.local/share/Trash when XDG_DATA_HOME is unset, empty or relative)
 // goes there; an item on another file system goes to ".Trash-<uid>" at the top
 // of its own file system. Each trash holds the item under "files/" and a
