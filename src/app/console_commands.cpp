@@ -6,6 +6,8 @@
 
 #include "accounts/login_name.h"
 #include "app/admin_commands.h"
+#include "app/ban_commands.h"
+#include "app/reload_command.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
 #include "prefs/settings_console.h"
@@ -108,6 +110,8 @@ constexpr std::array kCommands = {
     Command{"log", "log                  the log window's text", Log},
     Command{"broadcast", "broadcast TEXT       a server message to every logged-in user",
             Broadcast},
+    Command{"reload", "reload               read the message board, agreement and banner again",
+            ReloadCommand},
     Command{"options", "options              every setting with its label", Options},
     Command{"set", "set SETTING VALUE    change a setting (saved at once)", Set},
     Command{"quit", "quit [MESSAGE]       quit; with a message, tell the users and wait for them",
@@ -121,6 +125,10 @@ constexpr std::array kCommands = {
     Command{"connect-admin",
             "connect-admin        the vantrel:// link that logs in as the head admin",
             ConnectAdminCommand},
+    Command{"ban", "ban list             the permanent ban list, numbered", BanCommand},
+    Command{"ban", "ban add RANGE [INFO] ban addresses for good (a.b.c.d[/n|+n|-e.f.g.h])",
+            BanCommand},
+    Command{"ban", "ban remove N         take entry N off the permanent ban list", BanCommand},
 };
 
 void Help(CMyApplication&, std::ostream& out, std::string_view) {

@@ -1,26 +1,31 @@
 #include "bans/temporary_ban_list.h"
 
-#include <algorithm>
+#include <utility>
+
+#include "bans/ban_dates.h"
 
 namespace vantrel {
 
 void TemporaryBanList::Add(uint32_t address, uint32_t now) {
-  if (entries_.size() >= kMaxTemporaryBans) entries_.pop_front();
-  entries_.push_back({address, address, now + kTemporaryBanSeconds});
+  BanRecord record;
+  record.flag = kBanInForce;
+  record.expiry = now + kTemporaryBanSeconds;
+  record.first_address = address;
+  record.last_address = address;
+  record.date_text = ServerBanDateText(clock_.LocalTime());
+  AppendBan(entries_, std::move(record), kMaxTemporaryBans);
 }
 
 bool TemporaryBanList::IsBanned(uint32_t address, uint32_t now) {
   Sweep(now);
-  return std::any_of(entries_.begin(), entries_.end(), [address](const Entry& entry) {
-    return entry.first_address <= address && address <= entry.last_address;
-  });
+  return AnyBanMatches(entries_, address);
 }
 
 void TemporaryBanList::Sweep(uint32_t now) {
-  // An entry is in force while now is before its expiry (compared on the
-  // wrapping seconds clock).
-  std::erase_if(entries_, [now](const Entry& entry) {
-    return static_cast<int32_t>(entry.expiry - now) <= 0;
+  // Expiry and now are compared on the wrapping seconds clock: an entry has
+  // expired once now has reached its expiry.
+  std::erase_if(entries_, [now](const BanRecord& record) {
+    return static_cast<int32_t>(record.expiry - now) <= 0;
   });
 }
 

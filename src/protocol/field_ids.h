@@ -13,6 +13,7 @@ inline constexpr uint16_t kFieldIcon = 104;
 inline constexpr uint16_t kFieldUserLogin = 105;
 inline constexpr uint16_t kFieldPassword = 106;
 inline constexpr uint16_t kFieldReferenceNumber = 107;
+inline constexpr uint16_t kFieldChatOptions = 109;
 inline constexpr uint16_t kFieldUserAccess = 110;
 inline constexpr uint16_t kFieldStatusFlags = 112;
 inline constexpr uint16_t kFieldOptions = 113;
@@ -22,6 +23,9 @@ inline constexpr uint16_t kFieldBannerKind = 152;
 inline constexpr uint16_t kFieldBannerLink = 153;
 inline constexpr uint16_t kFieldNoAgreement = 154;
 inline constexpr uint16_t kFieldVersion = 160;
+inline constexpr uint16_t kFieldLoginReserved = 161;
+inline constexpr uint16_t kFieldServerName = 162;
+inline constexpr uint16_t kFieldQuotedText = 214;
 inline constexpr uint16_t kFieldAutoResponse = 215;
 inline constexpr uint16_t kFieldUserEntry = 300;
 

@@ -4,6 +4,10 @@
 
 #include <asio.hpp>
 
+#include "accounts/login_handlers.h"
+#include "bans/disconnect_handler.h"
+#include "chat/chat_handlers.h"
+#include "news/board_handlers.h"
 #include "platform/exception.h"
 #include "prefs/prefs_file.h"
 #include "server/core_handlers.h"
@@ -18,10 +22,18 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
       clock_(clock),
       folder_(std::move(folder)),
       log_(clock, std::move(echo)),
-      log_files_(folder_, clock, settings_) {
+      log_files_(folder_, clock, settings_),
+      board_(folder_),
+      texts_(folder_) {
   SetOperator(nullptr);
   RegisterCoreHandlers(handlers_);
+  RegisterLoginHandlers(login_handlers_, handlers_);
   RegisterUserHandlers(handlers_);
+  RegisterChatHandlers(handlers_);
+  clients_.AddLeaveObserver(
+      [this](ClientSession& leaving) { chat_rooms_.RemoveFromAll(leaving); });
+  RegisterBanHandlers(handlers_);
+  RegisterBoardHandlers(handlers_);
   stats_.SetStartTime(clock_.LocalTime());
 }
 
@@ -40,13 +52,24 @@ void CMyApplication::SaveSettings() const {
 
 void CMyApplication::ApplySettings(const AppliedOptions& applied) {
   settings_ = applied.settings;
-  // The banner and tracker registration follow the effects here as those
-  // capabilities arrive; the listeners stay where they are until the next start.
+  if (applied.effects.reload_banner) {
+    try {
+      LoadTexts(false);
+    } catch (const Omberly::CException& failure) {
+      ReportFailure(failure);  // logged; the new settings are kept and saved all the same
+    }
+  }
+  // Tracker registration follows the effects here as it arrives; the listeners
+  // stay where they are until the next start.
   SaveSettings();
   if (applied.effects.head_admin_changed) CheckHeadAdmin([] {});
 }
 
 CMyApplication::~CMyApplication() = default;
+
+void CMyApplication::LoadTexts(bool reload) {
+  texts_.Load(settings_, reload, log_, *operator_);
+}
 
 void CMyApplication::AutoBan(ClientSession& client, uint32_t now, std::string_view log_text) {
   client.connection->Disconnect();

@@ -10,9 +10,13 @@
 
 #include "accounts/account_store.h"
 #include "accounts/head_admin_dialogs.h"
+#include "bans/permanent_ban_list.h"
 #include "bans/temporary_ban_list.h"
+#include "chat/chat_rooms.h"
 #include "logs/log_files.h"
 #include "logs/log_window.h"
+#include "news/message_board.h"
+#include "news/server_texts.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "platform/tcp_transport.h"
@@ -30,7 +34,7 @@ class io_context;
 namespace vantrel {
 
 // The server: owns the listeners, the pending connections, the clients, the
-// temporary bans, the counters, the settings, the log window and the log files
+// temporary and permanent bans, the counters, the settings, the log window and the log files
 // of its server folder, and runs the processing pass
 // on the core thread whenever a transport reports an event. Handlers reach the
 // server's state through this object. Core thread only; handlers it posted do
@@ -89,11 +93,23 @@ class CMyApplication {
   Random& GetRandom() { return random_; }
   Statistics& Stats() { return stats_; }
   TemporaryBanList& TemporaryBans() { return temporary_bans_; }
+  // The permanent ban list, mirroring "Banned"; loaded at start-up.
+  PermanentBanList& PermanentBans() { return permanent_bans_; }
   DispatchTable& Handlers() { return handlers_; }
   // 107 and 121, the only types a client may send before it has logged in.
   DispatchTable& LoginHandlers() { return login_handlers_; }
 
   ClientList& Clients() { return clients_; }
+  // The private chat rooms; a client leaving the list leaves every room.
+  ChatRoomList& ChatRooms() { return chat_rooms_; }
+  // The message board ("MessageBoard.txt"), loaded at start-up and by the reload command.
+  MessageBoard& Board() { return board_; }
+  // The agreement and the banner as last loaded.
+  const ServerTexts& Texts() const { return texts_; }
+  // Loads the agreement and the banner again from the files the settings name,
+  // logging each file ("Reloaded file ..." when `reload` is set). Raises
+  // Omberly::CException of class 4 when a file exists but cannot be read.
+  void LoadTexts(bool reload);
   // The account store over the server folder's "Users".
   AccountStore Accounts() const;
   // Acts on the end of a head administrator dialog: logs what is still missing
@@ -127,7 +143,7 @@ class CMyApplication {
   void Quit();
 
   // Sends transaction 104 with `text` as field 101 to every logged-in client
-  // whose connection is open.
+  // whose connection is open (chat/broadcast.cpp, beside transaction 355).
   void BroadcastServerMessage(std::string_view text);
 
  private:
@@ -174,8 +190,12 @@ class CMyApplication {
   uint16_t port_in_use_ = 0;
   std::vector<PendingConnection> pending_;
   ClientList clients_;
+  ChatRoomList chat_rooms_;
+  MessageBoard board_;
+  ServerTexts texts_;
   std::vector<std::unique_ptr<Transport>> transfer_connections_;
-  TemporaryBanList temporary_bans_;
+  TemporaryBanList temporary_bans_{clock_};
+  PermanentBanList permanent_bans_{folder_, clock_};
   Statistics stats_;
   DispatchTable handlers_;
   DispatchTable login_handlers_;

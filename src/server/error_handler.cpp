@@ -55,8 +55,9 @@ void CMyApplication::ResetServer() {
   }
   stats_.current_connections = 0;
   clients_.DropAll();
-  // Private chats, transfer connections awaiting their header, transfers in
-  // progress and waiting downloads are freed here as those capabilities arrive.
+  chat_rooms_.Clear();
+  // Transfer connections awaiting their header, transfers in progress and
+  // waiting downloads are freed here as those capabilities arrive.
   transfer_connections_.clear();
   error_count_ = 0;
   log_.Line("", "SERVER RESET - too many errors");

@@ -75,15 +75,4 @@ void CMyApplication::Quit() {
   if (quit_handler_) quit_handler_();
 }
 
-void CMyApplication::BroadcastServerMessage(std::string_view text) {
-  UFieldData fields;
-  fields.AddText(kFieldData, text);
-  const auto body = fields.Buffer();
-  for (const auto& client : clients_.All()) {
-    if (client->logged_in && client->connection->IsConnected()) {
-      client->connection->SendRequest(kTranServerMessage, body);
-    }
-  }
-}
-
 }  // namespace vantrel

@@ -34,10 +34,11 @@ constexpr int kOtherListeners = 3;
 void CMyApplication::Start() {
   log_.Line(kServerName, kServerVersionText);
   CreateDataFolders();
-  // The message board is loaded here, before the settings.
+  board_.Load(log_);
   SetMaxTransactionSize(kServerMaxTransactionSize);
   LoadSettings();
-  // The ban list, the agreement and the banner are loaded here, after the settings.
+  permanent_bans_.Load();
+  LoadTexts(false);
   CheckHeadAdmin([this] {
     const uint16_t port = settings_.server_port;
     if (!OpenListeners(port)) return;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "server/dispatch_table.h"
+
+namespace vantrel {
+
+// Logging in: 107 (Login) names an account by login and password ("guest" for
+// an empty login), and 121 (Agreed) completes the user's identity once the
+// agreement was shown. Both are the only transactions a client may send before
+// it has logged in; 121 is also accepted afterwards and runs again.
+
+// The version this server tells clients in the login reply.
+inline constexpr uint32_t kServerVersion = 190;
+// Clients from this version on are sent the banner after 121.
+inline constexpr uint32_t kFirstBannerClientVersion = 151;
+
+// The login an account is looked up by: "guest" for an empty login, otherwise
+// the plain login with ASCII capitals in lower case and every carriage return
+// turned into a hyphen.
+std::string LookupLogin(std::string_view plain_login);
+
+// Registers 107 and 121 for clients that have not logged in, and 121 for
+// logged-in clients.
+void RegisterLoginHandlers(DispatchTable& login_table, DispatchTable& logged_in_table);
+
+}  // namespace vantrel

@@ -1,0 +1,77 @@
+#include "bans/disconnect_handler.h"
+
+#include <string>
+
+#include "bans/ban_record.h"
+#include "bans/ban_texts.h"
+#include "protocol/error_reply.h"
+#include "protocol/field_ids.h"
+#include "protocol/transaction_types.h"
+#include "server/application.h"
+
+namespace vantrel {
+namespace {
+
+constexpr const char* kNotAllowedText = "You are not allowed to disconnect users.";
+// Either side of the protected user's display name in the refusal.
+constexpr const char* kProtectedTextStart = "You are not allowed to disconnect user ";
+constexpr const char* kProtectedTextEnd = " (user is protected).";
+
+// The buffer the reason of a permanent ban is read into: 63 bytes and a terminator.
+constexpr size_t kReasonCapacity = kMaxBanInfoTextLength + 1;
+
+void TellServerMessage(ClientSession& target, const char* text) {
+  UFieldData message;
+  message.AddText(kFieldData, text);
+  target.connection->SendRequest(kTranServerMessage, message);
+}
+
+// 110: disconnect a user, with a temporary or permanent ban of its address.
+void DisconnectUser(Request& request) {
+  CMyApplication& server = request.server;
+  if (!request.client.privileges.Test(kPrivilegeDisconnectUsers)) {
+    SendErrorReply(request.transaction, kNotAllowedText);
+    return;
+  }
+  const auto user_id = static_cast<uint16_t>(request.fields.ReadInteger(kFieldUserId));
+  ClientSession* target = server.Clients().Find(user_id);
+  if (target == nullptr) {
+    request.transaction.SendReply(UFieldData());
+    return;
+  }
+  if (target->privileges.Test(kPrivilegeCannotBeDisconnected)) {
+    SendErrorReply(request.transaction, std::string(kProtectedTextStart) +
+                                            CurlyQuoted(target->display_name) + kProtectedTextEnd);
+    return;
+  }
+
+  const char* log_text = kDisconnectLogText;
+  switch (request.fields.ReadInteger(kFieldOptions)) {
+    case kDisconnectWithTemporaryBan:
+      TellServerMessage(*target, kTemporarilyBannedText);
+      server.TemporaryBans().Add(target->address, request.now);
+      log_text = kTemporaryBanLogText;
+      break;
+    case kDisconnectWithPermanentBan:
+      TellServerMessage(*target, kPermanentlyBannedText);
+      server.PermanentBans().Add(target->address, target->address,
+                                 request.fields.ReadText(kFieldData, kReasonCapacity));
+      log_text = kPermanentBanLogText;
+      break;
+    default:
+      break;
+  }
+  // Graceful, so that the message above reaches the user before the close.
+  target->connection->CloseGracefully();
+  server.RequestPass();
+  server.Log().Line(request.client.LogWho(), log_text + CurlyQuoted(target->LogWho()));
+  request.transaction.SendReply(UFieldData());
+}
+
+}  // namespace
+
+void RegisterBanHandlers(DispatchTable& table) {
+  table.Register(kTranDisconnectUser, DisconnectUser);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,80 @@
+#include "news/board_handlers.h"
+
+#include <algorithm>
+#include <string>
+
+#include "news/board_post.h"
+#include "protocol/error_reply.h"
+#include "protocol/field_ids.h"
+#include "protocol/transaction_types.h"
+#include "server/application.h"
+#include "server/repeat_rule.h"
+
+namespace vantrel {
+namespace {
+
+std::span<const uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+// 101: the newest part of the board. An empty board gives a reply without fields.
+void GetMessageBoard(Request& request) {
+  if (!request.client.privileges.Test(kPrivilegeReadNews)) {
+    SendErrorReply(request.transaction, kCannotReadBoardText);
+    return;
+  }
+  const std::string& board = request.server.Board().Text();
+  UFieldData reply;
+  reply.AddField(kFieldData, Bytes(board).first(std::min(board.size(), kMaxBoardReplyBytes)));
+  request.transaction.SendReply(reply);
+}
+
+// Sends the post as 102 to every client whose connection is open and that may
+// read the board, the poster included.
+void NotifyReaders(const ClientList& clients, std::string_view post) {
+  UFieldData notification;
+  notification.AddField(kFieldData, Bytes(post));
+  for (const auto& client : clients.All()) {
+    const TransactionSession& connection = *client->connection;
+    if (!connection.IsConnected() || connection.IsClosePending()) continue;
+    if (!client->privileges.Test(kPrivilegeReadNews)) continue;
+    client->connection->SendRequest(kTranNewMessageBoardPost, notification);
+  }
+}
+
+// 103: puts the post in front of the board and saves it, then tells the readers,
+// unless the post is one repeat too many (its poster is banned instead; the post
+// stays). A failure to save the board leaves the handler; the post stays in memory.
+void PostMessageBoard(Request& request) {
+  ClientSession& client = request.client;
+  if (!client.privileges.Test(kPrivilegePostNews)) {
+    SendErrorReply(request.transaction, kCannotPostBoardText);
+    return;
+  }
+  const std::span<const uint8_t> body = request.fields.Data(kFieldData);
+  if (body.size() > kMaxPostBodyBytes) {
+    SendErrorReply(request.transaction, kPostTooBigText);
+    return;
+  }
+
+  CMyApplication& server = request.server;
+  const std::string post =
+      ComposeBoardPost(client.display_name, server.GetClock().LocalTime(), body);
+  server.Board().AddPost(post);
+  request.transaction.SendReply(UFieldData());
+
+  if (IsBanningRepeat(client, post)) {
+    server.AutoBan(client, request.now, kNewsSpamLogText);
+    return;
+  }
+  NotifyReaders(server.Clients(), post);
+}
+
+}  // namespace
+
+void RegisterBoardHandlers(DispatchTable& table) {
+  table.Register(kTranGetMessageBoard, GetMessageBoard);
+  table.Register(kTranPostMessageBoard, PostMessageBoard);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,266 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "accounts/account_files.h"
+#include "accounts/account_store.h"
+#include "accounts/login_handlers.h"
+#include "protocol/field_ids.h"
+#include "protocol/transaction_types.h"
+#include "support/server_fixture.h"
+
+namespace vantrel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr uint32_t kObserverAddress = 0x7F000002;
+
+std::vector<uint8_t> Bytes(const UFieldData& fields) {
+  return {fields.Buffer().begin(), fields.Buffer().end()};
+}
+
+class LoginTest : public ::testing::Test {
+ protected:
+  LoginTest() : fixture_(false) {
+    fixture_.Prefs().server_name = "Harbour";
+    fixture_.Start();
+  }
+
+  void CreateAccount(const std::string& login, const std::string& password,
+                     const AccessPrivileges& privileges = {}, const std::string& name = "Ann") {
+    AccountRecord record;
+    record.login = login;
+    record.name = name;
+    record.privileges = privileges;
+    record.scrambled_password = Scramble(password);
+    fixture_.Server().Accounts().Create(record);
+  }
+
+  // Sends 107 with the login and password scrambled as clients do.
+  uint32_t SendLogin(TestClient& client, const std::string& login, const std::string* password,
+                     const std::string& nickname = "", uint16_t icon = 0, uint32_t version = 151) {
+    UFieldData fields;
+    fields.AddText(kFieldUserLogin, Scramble(login));
+    if (password != nullptr) fields.AddText(kFieldPassword, Scramble(*password));
+    fields.AddInteger(kFieldVersion, version);
+    fields.AddText(kFieldNickname, nickname);
+    fields.AddInteger(kFieldIcon, icon);
+    return client.SendRequest(kTranLogin, fields);
+  }
+
+  std::string ErrorOf(TestClient& client, uint32_t id) {
+    const auto reply = client.WaitReply(id);
+    if (!reply) return "(no reply)";
+    return reply->fields.ReadText(kFieldErrorText, 1024);
+  }
+
+  ClientSession& LastSession() { return *fixture_.Server().Clients().All().back(); }
+
+  ServerFixture fixture_;
+};
+
+TEST_F(LoginTest, GuestWithoutAccountIsAnIncorrectLoginAndClosedAfter30Seconds) {
+  auto client = fixture_.ConnectClient();
+  ASSERT_TRUE(client);
+  EXPECT_EQ(ErrorOf(*client, SendLogin(*client, "", nullptr)), "Incorrect login.");
+  EXPECT_TRUE(fixture_.Logged("Login failed"));
+  fixture_.AdvanceAndPass(30);
+  EXPECT_TRUE(client->StaysQuiet(milliseconds(20)));
+  fixture_.AdvanceAndPass(1);
+  EXPECT_TRUE(client->WaitClosed());
+}
+
+TEST_F(LoginTest, WrongPasswordAndUnknownLoginLookTheSame) {
+  CreateAccount("ann", "secret");
+  auto first = fixture_.ConnectClient();
+  auto second = fixture_.ConnectClient();
+  const std::string wrong = "guess";
+  EXPECT_EQ(ErrorOf(*first, SendLogin(*first, "ann", &wrong)), "Incorrect login.");
+  EXPECT_EQ(ErrorOf(*second, SendLogin(*second, "nobody", &wrong)), "Incorrect login.");
+}
+
+TEST_F(LoginTest, GuestLoginReplyCarriesVersionAndServerName) {
+  CreateAccount("guest", "");
+  auto client = fixture_.ConnectClient();
+  const auto reply = client->WaitReply(SendLogin(*client, "", nullptr));
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->header.error, 0u);
+  EXPECT_THAT(Bytes(reply->fields), ElementsAre(0, 3,                  //
+                                                0, 160, 0, 2, 0, 190,  // version 190
+                                                0, 161, 0, 2, 0, 0,    // 0
+                                                0, 162, 0, 7, 'H', 'a', 'r', 'b', 'o', 'u', 'r'));
+  EXPECT_EQ(LastSession().login, "guest");
+  EXPECT_EQ(LastSession().client_version, 151u);
+}
+
+TEST_F(LoginTest, LoginInCapitalsFindsTheAccountAndKeepsTheLowerCaseForm) {
+  CreateAccount("ann", "pw");
+  auto client = fixture_.ConnectClient();
+  const std::string password = "pw";
+  const auto reply = client->WaitReply(SendLogin(*client, "ANN", &password));
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->header.error, 0u);
+  EXPECT_EQ(LastSession().login, "ann");
+  EXPECT_EQ(LookupLogin("A\rB"), "a-b");
+}
+
+TEST_F(LoginTest, EmptyStoredPasswordTakesOnlyNoPassword) {
+  CreateAccount("open", "");
+  auto without = fixture_.ConnectClient();
+  EXPECT_EQ(without->WaitReply(SendLogin(*without, "open", nullptr))->header.error, 0u);
+  auto with = fixture_.ConnectClient();
+  const std::string password = "x";
+  EXPECT_EQ(ErrorOf(*with, SendLogin(*with, "open", &password)), "Incorrect login.");
+}
+
+TEST_F(LoginTest, WithoutNicknameTheUserStaysInvisibleUntilAgreed) {
+  CreateAccount("ann", "", {}, "Annie");
+  auto observer = fixture_.ConnectLoggedIn(kObserverAddress);
+  auto client = fixture_.ConnectClient();
+  ASSERT_TRUE(observer && client);
+  ASSERT_TRUE(client->WaitReply(SendLogin(*client, "ann", nullptr)));
+  const auto agreement = client->WaitRequest(kTranShowAgreement);
+  ASSERT_TRUE(agreement);
+  EXPECT_THAT(Bytes(agreement->fields), ElementsAre(0, 0));  // no agreement loaded
+  EXPECT_FALSE(client->WaitRequest(kTranUserAccess, milliseconds(20)));
+  EXPECT_FALSE(observer->WaitRequest(kTranUserChanged, milliseconds(20)));
+  EXPECT_FALSE(LastSession().logged_in);
+
+  UFieldData agreed;
+  agreed.AddText(kFieldNickname, "Ann\tB");
+  agreed.AddInteger(kFieldIcon, 128);
+  agreed.AddInteger(kFieldOptions, 4);
+  const auto reply = client->WaitReply(client->SendRequest(kTranAgreed, agreed));
+  ASSERT_TRUE(reply);
+  EXPECT_THAT(Bytes(reply->fields), ElementsAre(0, 0));
+  const auto joined = observer->WaitRequest(kTranUserChanged);
+  ASSERT_TRUE(joined);
+  EXPECT_EQ(joined->fields.ReadText(kFieldNickname, 32), "Annie");
+  EXPECT_EQ(joined->fields.ReadInteger(kFieldIcon), 128u);
+  EXPECT_TRUE(client->WaitRequest(kTranUserAccess));
+  EXPECT_TRUE(LastSession().logged_in);
+  EXPECT_EQ(LastSession().nickname, "Ann*B");
+  EXPECT_EQ(LastSession().auto_response_text,
+            "I'm not able to respond right now. Please try later!");
+  EXPECT_TRUE(fixture_.Logged("Login successful"));
+}
+
+TEST_F(LoginTest, NicknameAndIconInTheLoginMakeTheUserVisibleAtOnce) {
+  AccessPrivileges privileges;
+  privileges.Set(kPrivilegeAnyName);
+  CreateAccount("ann", "", privileges);
+  fixture_.Server().Settings().option_flags |= kOptionLogConnects;
+  auto observer = fixture_.ConnectLoggedIn(kObserverAddress);
+  auto client = fixture_.ConnectClient();
+  ASSERT_TRUE(client->WaitReply(SendLogin(*client, "ann", nullptr, "Skipper", 7)));
+  const auto access = client->WaitRequest(kTranUserAccess);
+  ASSERT_TRUE(access);
+  EXPECT_THAT(Bytes(access->fields), ElementsAre(0, 1, 0, 110, 0, 8, 0, 0, 0, 0x20, 0, 0, 0, 0));
+  EXPECT_TRUE(client->WaitRequest(kTranShowAgreement));
+  const auto joined = observer->WaitRequest(kTranUserChanged);
+  ASSERT_TRUE(joined);
+  EXPECT_EQ(joined->fields.ReadText(kFieldNickname, 32), "Skipper");
+  const std::string connect_log = ReadWholeFile(fixture_.Folder() / "Connect Log.txt");
+  EXPECT_NE(connect_log.find("\t127.0.0.1\tann\tSkipper\r"), std::string::npos);
+}
+
+TEST_F(LoginTest, NoAgreementPrivilegeGetsField154) {
+  AccessPrivileges privileges;
+  privileges.Set(kPrivilegeNoAgreement);
+  CreateAccount("boss", "", privileges);
+  auto client = fixture_.ConnectClient();
+  ASSERT_TRUE(client->WaitReply(SendLogin(*client, "boss", nullptr)));
+  const auto agreement = client->WaitRequest(kTranShowAgreement);
+  ASSERT_TRUE(agreement);
+  EXPECT_THAT(Bytes(agreement->fields), ElementsAre(0, 1, 0, 154, 0, 2, 0, 1));
+}
+
+TEST_F(LoginTest, PermanentlyBannedAddressIsRefusedBeforeAnythingElse) {
+  CreateAccount("guest", "");
+  fixture_.Server().PermanentBans().Add(kLoopback, kLoopback, "");
+  auto client = fixture_.ConnectClient();
+  EXPECT_EQ(ErrorOf(*client, SendLogin(*client, "", nullptr)),
+            "You are permanently banned on this server.");
+  EXPECT_THAT(fixture_.LogLines(), ::testing::Contains("127.0.0.1|Login failed"));
+}
+
+TEST_F(LoginTest, TemporarilyBannedAddressIsRefusedFirst) {
+  fixture_.Server().TemporaryBans().Add(kLoopback, fixture_.Clock().Seconds());
+  auto client = fixture_.ConnectClient();
+  EXPECT_EQ(ErrorOf(*client, client->SendRequest(kTranLogin)),
+            "You are temporarily banned on this server.");
+  EXPECT_TRUE(fixture_.Logged("Login failed"));
+}
+
+TEST_F(LoginTest, DamagedAccountGivesTheDetailedRefusal) {
+  CreateAccount("ann", "");
+  std::filesystem::resize_file(account_files::UsersFolderIn(fixture_.Folder()) / "ann" / "UserData",
+                               100);
+  auto client = fixture_.ConnectClient();
+  const std::string text = ErrorOf(*client, SendLogin(*client, "ann", nullptr));
+  EXPECT_EQ(text.rfind("Cannot read account \xD2"
+                       "ann\xD3:\r",
+                       0),
+            0u)
+      << text;
+  EXPECT_NE(text.find("\rID 4/"), std::string::npos) << text;
+}
+
+TEST_F(LoginTest, AgreedWithoutAReadableAccountIsRefused) {
+  auto client = fixture_.ConnectClient();
+  EXPECT_EQ(ErrorOf(*client, client->SendRequest(kTranAgreed)), "Cannot read account \xD2\xD3.");
+  fixture_.AdvanceAndPass(31);
+  EXPECT_TRUE(client->WaitClosed());
+}
+
+}  // namespace
+}  // namespace vantrel::testing
+
+namespace vantrel::testing {
+namespace {
+
+TEST(LoginTexts, AgreementIsSentAndTheBannerFromVersion151) {
+  ServerFixture fixture(false);
+  fixture.Prefs().banner_url = "http://banner.example/b.gif";
+  {
+    std::ofstream agreement(fixture.Folder() / "Agreement.txt", std::ios::binary);
+    agreement << "Be kind.\r\nNo spam.";
+  }
+  fixture.Start();
+  AccountRecord guest;
+  guest.login = "guest";
+  fixture.Server().Accounts().Create(guest);
+
+  for (const uint32_t version : {150u, 151u}) {
+    SCOPED_TRACE(version);
+    auto client = fixture.ConnectClient();
+    UFieldData login;
+    login.AddInteger(kFieldVersion, version);
+    ASSERT_TRUE(client->WaitReply(client->SendRequest(kTranLogin, login)));
+    const auto agreement = client->WaitRequest(kTranShowAgreement);
+    ASSERT_TRUE(agreement);
+    EXPECT_EQ(agreement->fields.ReadText(kFieldData, 256), "Be kind.\rNo spam.");
+
+    UFieldData agreed;
+    agreed.AddText(kFieldNickname, "Bo");
+    agreed.AddInteger(kFieldIcon, 1);
+    ASSERT_TRUE(client->WaitReply(client->SendRequest(kTranAgreed, agreed)));
+    const auto banner =
+        client->WaitRequest(kTranServerBanner, milliseconds(version == 150 ? 20 : 2000));
+    if (version == 150) {
+      EXPECT_FALSE(banner);
+    } else {
+      ASSERT_TRUE(banner);
+      EXPECT_EQ(banner->fields.ReadText(kFieldBannerKind, 8), "URL ");
+      EXPECT_EQ(banner->fields.ReadText(kFieldBannerLink, 256), "http://banner.example/b.gif");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::testing

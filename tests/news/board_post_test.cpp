@@ -1,0 +1,48 @@
+#include "news/board_post.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vantrel {
+namespace {
+
+std::span<const uint8_t> Bytes(std::string_view text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+std::tm At(int month_index, int day, int hour, int minute) {
+  std::tm when{};
+  when.tm_year = 2026 - 1900;
+  when.tm_mon = month_index;
+  when.tm_mday = day;
+  when.tm_hour = hour;
+  when.tm_min = minute;
+  return when;
+}
+
+constexpr std::string_view kTrailer =
+    "\r__________________________________________________________\r";
+
+TEST(BoardPost, HeaderBodyAndTrailer) {
+  ASSERT_EQ(kTrailer.size(), 60u);
+  const std::string body("Hello\r\n\0there ", 14);  // kept as sent, NUL and CR LF included
+  EXPECT_EQ(ComposeBoardPost("Kay", At(2, 7, 9, 5), Bytes(body)),
+            "From Kay (Mar07 09:05):\r\r" + body + std::string(kTrailer));
+  EXPECT_EQ(ComposeBoardPost("Zo\x8E", At(11, 31, 23, 59), {}),
+            std::string("From Zo\x8E (Dec31 23:59):\r\r") + std::string(kTrailer));
+}
+
+TEST(BoardPost, EveryMonthHasItsNameAndOthersHaveNone) {
+  const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  for (int month = 0; month < 12; ++month) {
+    const std::string post = ComposeBoardPost("A", At(month, 1, 0, 0), {});
+    EXPECT_EQ(post.substr(0, 21), std::string("From A (") + names[month] + "01 00:00):") << month;
+  }
+  EXPECT_EQ(ComposeBoardPost("A", At(12, 1, 0, 0), {}).substr(0, 21), "From A (???01 00:00):");
+  EXPECT_EQ(ComposeBoardPost("A", At(-1, 1, 0, 0), {}).substr(0, 21), "From A (???01 00:00):");
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,106 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/console_commands.h"
+#include "prefs/apply_options.h"
+#include "support/server_fixture.h"
+
+namespace vantrel::testing {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+void Write(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Text(const FourCharCode& code) {
+  return {code.begin(), code.end()};
+}
+
+TEST(NewsFilesAtStart, BoardThenSettingsThenAgreementAndBanner) {
+  ServerFixture fixture(false);
+  fixture.Prefs().option_flags |= kOptionLocalBanner;
+  fixture.Prefs().banner_file = "LOGO.JPG";
+  fixture.Prefs().banner_link = "http://example.com/";
+  Write(fixture.Folder() / "Agreement.txt", "Be nice.\r\n");
+  Write(fixture.Folder() / "LOGO.JPG", "\xFF\xD8");
+  fixture.Start();
+
+  const auto lines = fixture.LogLines();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_THAT(std::vector<std::string>(lines.begin() + 1, lines.begin() + 4),
+              ElementsAre("|Loaded MessageBoard.txt",
+                          "|Loaded file \xD2"
+                          "Agreement.txt\xD3",
+                          "|Loaded file \xD2LOGO.JPG\xD3"));
+  const ServerTexts& texts = fixture.Server().Texts();
+  ASSERT_NE(texts.Agreement(), nullptr);
+  EXPECT_EQ(*texts.Agreement(), "Be nice.\r");
+  ASSERT_TRUE(texts.BannerKind());
+  EXPECT_EQ(Text(*texts.BannerKind()), "JPEG");
+  EXPECT_EQ(texts.BannerLink(), "http://example.com/");
+  EXPECT_EQ(texts.BannerData().size(), 2u);
+}
+
+TEST(ReloadCommand, ReadsBoardAgreementAndBannerAgain) {
+  ServerFixture fixture;
+  Write(fixture.Folder() / "MessageBoard.txt", "edited by hand\r");
+  Write(fixture.Folder() / "Agreement.txt", "New rules\n");
+  std::ostringstream out;
+  RunConsoleCommand(fixture.Server(), out, "reload");
+
+  EXPECT_EQ(fixture.Server().Board().Text(), "edited by hand\r");
+  ASSERT_NE(fixture.Server().Texts().Agreement(), nullptr);
+  EXPECT_EQ(*fixture.Server().Texts().Agreement(), "New rules\r");
+  const auto lines = fixture.LogLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "|Loaded MessageBoard.txt");
+  EXPECT_EQ(lines.back(),
+            "|Reloaded file \xD2"
+            "Agreement.txt\xD3");
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST(ReloadCommand, UnreadableFileIsReportedAndTheRestStays) {
+  ServerFixture fixture;
+  std::filesystem::create_directory(fixture.Folder() / "Agreement.txt");
+  std::ostringstream out;
+  RunConsoleCommand(fixture.Server(), out, "reload");
+  EXPECT_THAT(out.str(), HasSubstr("Could not load file \xE2\x80\x9C"
+                                   "Agreement.txt\xE2\x80\x9D"));
+  EXPECT_TRUE(
+      fixture.Logged("Could not load file \xD2"
+                     "Agreement.txt\xD3"));
+  EXPECT_THAT(ReadWholeFile(fixture.Folder() / "Error Log.txt"),
+              HasSubstr("Could not load file \xD2"
+                        "Agreement.txt\xD3"));
+}
+
+TEST(ReloadCommand, ChangedBannerSettingsLoadTheBanner) {
+  ServerFixture fixture;
+  EXPECT_FALSE(fixture.Server().Texts().BannerKind());
+  Write(fixture.Folder() / "top.gif", "GIF89a");
+
+  AppliedOptions applied;
+  applied.settings = fixture.Server().Settings();
+  applied.settings.option_flags |= kOptionLocalBanner;
+  applied.settings.banner_file = "top.gif";
+  applied.effects.reload_banner = true;
+  fixture.Server().ApplySettings(applied);
+
+  ASSERT_TRUE(fixture.Server().Texts().BannerKind());
+  EXPECT_EQ(Text(*fixture.Server().Texts().BannerKind()), "GIFf");
+  EXPECT_TRUE(fixture.Logged("Loaded file \xD2top.gif\xD3"));
+  EXPECT_THAT(fixture.Operator().Shown(), Not(Contains(HasSubstr("Attention"))));
+}
+
+}  // namespace
+}  // namespace vantrel::testing

@@ -1,0 +1,60 @@
+#include "news/type_codes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "news/server_texts.h"
+
+namespace vantrel {
+namespace {
+
+std::string Text(const FourCharCode& code) {
+  return {code.begin(), code.end()};
+}
+
+std::string TypeOf(std::string_view name) {
+  return Text(TypeAndCreatorForName(name).type);
+}
+std::string CreatorOf(std::string_view name) {
+  return Text(TypeAndCreatorForName(name).creator);
+}
+
+TEST(TypeCodes, ExtensionsAreComparedInUpperCase) {
+  EXPECT_EQ(TypeOf("report.txt"), "TEXT");
+  EXPECT_EQ(CreatorOf("report.txt"), "ttxt");
+  EXPECT_EQ(TypeOf("x.Mp3"), "MP3 ");
+  EXPECT_EQ(CreatorOf("x.Mp3"), "MAmp");
+  EXPECT_EQ(TypeOf("main.c"), "TEXT");
+  EXPECT_EQ(CreatorOf("main.c"), "CWIE");
+  EXPECT_EQ(TypeOf("LOGO.JPG"), "JPEG");
+  EXPECT_EQ(CreatorOf("ARCHIVE.ZIP"), "ZIP ");
+}
+
+TEST(TypeCodes, UnknownLongAndMissingExtensionsAreBinary) {
+  for (const char* name : {"photo.jpeg", "README", "page.html", "trailing.", "x.qqq"}) {
+    EXPECT_EQ(TypeOf(name), "BINA") << name;
+    EXPECT_EQ(CreatorOf(name), "dosa") << name;
+  }
+}
+
+TEST(TypeCodes, OnlyTheLastPathComponentCounts) {
+  EXPECT_EQ(TypeOf("pictures.gif/banner"), "BINA");
+  EXPECT_EQ(TypeOf("old.txt\\banner"), "BINA");
+  EXPECT_EQ(TypeOf("images/banner.gif"), "GIFf");
+}
+
+TEST(BannerKind, FromTheNameEndInAnyCaseElseTheType) {
+  const FourCharCode binary = MakeFourCharCode("BINA");
+  EXPECT_EQ(Text(BannerKindFor("LOGO.JPG", MakeFourCharCode("JPEG"))), "JPEG");
+  EXPECT_EQ(Text(BannerKindFor("top.Gif", binary)), "GIFf");
+  EXPECT_EQ(Text(BannerKindFor("art.pct", binary)), "PICT");
+  EXPECT_EQ(Text(BannerKindFor("a.BMP", binary)), "BMP ");
+  EXPECT_EQ(Text(BannerKindFor("a.dib", binary)), "BMP ");
+  // Without a known name end, the type decides.
+  EXPECT_EQ(Text(BannerKindFor("photo", MakeFourCharCode("JFIF"))), "JPEG");
+  EXPECT_EQ(Text(BannerKindFor("wide.png", MakeFourCharCode("PNGf"))), "PNGf");
+}
+
+}  // namespace
+}  // namespace vantrel
