@@ -12,6 +12,7 @@
 #include "bans/banned_reader.h"
 #include "bans/banned_writer.h"
 #include "platform/file_failure.h"
+#include "platform/file_io.h"
 
 namespace vantrel {
 namespace {
@@ -34,42 +35,6 @@ struct BannedPaths {
   std::filesystem::path backup;
   std::filesystem::path temporary;
 };
-
-std::vector<uint8_t> ReadUpToLimit(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
-  std::vector<uint8_t> bytes(layout::kReadLimit);
-  size_t filled = 0;
-  while (filled < bytes.size()) {
-    const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;  // an unreadable rest counts like a shorter, damaged file
-    filled += static_cast<size_t>(got);
-  }
-  ::close(fd);
-  bytes.resize(filled);
-  return bytes;
-}
-
-// Creates `path` holding `bytes`, synced; returns 0 or the errno of the failure.
-int WriteSynced(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return errno;
-  int failure = 0;
-  size_t written = 0;
-  while (failure == 0 && written < bytes.size()) {
-    const ssize_t done = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (done < 0 && errno == EINTR) continue;
-    if (done < 0) {
-      failure = errno;
-    } else {
-      written += static_cast<size_t>(done);
-    }
-  }
-  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
-  if (::close(fd) != 0 && failure == 0) failure = errno;
-  return failure;
-}
 
 // Makes the current "Banned", if any, the backup while "Banned" stays in place:
 // a second name when the file system allows it, else a rename. Returns 0 or errno.
@@ -97,7 +62,7 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 BanList LoadBannedFile(const std::filesystem::path& server_folder) {
   const BannedPaths paths(server_folder);
-  BannedFileContents contents = ParseBannedFile(ReadUpToLimit(paths.list));
+  BannedFileContents contents = ParseBannedFile(ReadFilePrefix(paths.list, layout::kReadLimit));
   if (contents.status == BannedFileStatus::kNoEntries) {
     ::unlink(paths.list.c_str());  // a file that cannot be deleted is read as empty again next time
   }
@@ -107,7 +72,7 @@ BanList LoadBannedFile(const std::filesystem::path& server_folder) {
 void SaveBannedFile(const std::filesystem::path& server_folder, const BanList& list) {
   const BannedPaths paths(server_folder);
   if (!list.empty()) {
-    if (const int failure = WriteSynced(paths.temporary, EncodeBannedFile(list))) {
+    if (const int failure = WriteFileSynced(paths.temporary, EncodeBannedFile(list))) {
       Fail(paths, failure);
     }
   }

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "logs/log_window.h"
-#include "news/news_file_io.h"
+#include "platform/file_io.h"
 #include "news/news_files.h"
 #include "platform/file_failure.h"
 

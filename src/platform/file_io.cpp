@@ -1,4 +1,4 @@
-#include "news/news_file_io.h"
+#include "platform/file_io.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,18 +13,6 @@ namespace {
 
 // How much a read asks for at a time when the file's end is not yet known.
 constexpr size_t kReadChunk = 64 * 1024;
-
-// Writes all of `bytes` and syncs; returns 0 or the errno of the failure.
-int WriteAllAndSync(int fd, std::string_view bytes) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t done = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (done < 0 && errno == EINTR) continue;
-    if (done < 0) return errno;
-    written += static_cast<size_t>(done);
-  }
-  return ::fsync(fd) == 0 ? 0 : errno;
-}
 
 }  // namespace
 
@@ -54,12 +42,30 @@ int ReadToEnd(int fd, size_t limit, std::string& bytes) {
   return 0;
 }
 
+std::vector<uint8_t> ReadFilePrefix(const std::filesystem::path& path, size_t limit) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.Get() < 0) return {};
+  std::string bytes;
+  ReadToEnd(file.Get(), limit, bytes);  // a failed read keeps what came before it
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+int WriteFileSynced(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+  const FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (file.Get() < 0) return errno;
+  size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t done = ::write(file.Get(), bytes.data() + written, bytes.size() - written);
+    if (done < 0 && errno == EINTR) continue;
+    if (done < 0) return errno;
+    written += static_cast<size_t>(done);
+  }
+  return ::fsync(file.Get()) == 0 ? 0 : errno;
+}
+
 void ReplaceFile(const std::filesystem::path& target, const std::filesystem::path& temporary,
-                 std::string_view bytes, std::string_view failure_text) {
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) RaiseFileFailure(std::string(failure_text), errno);
-  int failure = WriteAllAndSync(fd, bytes);
-  if (::close(fd) != 0 && failure == 0) failure = errno;
+                 std::span<const uint8_t> bytes, std::string_view failure_text) {
+  int failure = WriteFileSynced(temporary, bytes);
   if (failure == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) failure = errno;
   if (failure != 0) {
     ::unlink(temporary.c_str());
