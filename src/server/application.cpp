@@ -29,11 +29,12 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
   RegisterCoreHandlers(handlers_);
   RegisterLoginHandlers(login_handlers_, handlers_);
   RegisterUserHandlers(handlers_);
+  RegisterBoardHandlers(handlers_);
   RegisterChatHandlers(handlers_);
+  RegisterBanHandlers(handlers_);
+  // A client that goes leaves every private chat it was in.
   clients_.AddLeaveObserver(
       [this](ClientSession& leaving) { chat_rooms_.RemoveFromAll(leaving); });
-  RegisterBanHandlers(handlers_);
-  RegisterBoardHandlers(handlers_);
   stats_.SetStartTime(clock_.LocalTime());
 }
 
