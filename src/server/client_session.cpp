@@ -27,7 +27,9 @@ uint16_t ClientSession::StatusFlags() const {
 }
 
 std::vector<uint8_t> ClientSession::UserEntry() const {
-  std::vector<uint8_t> entry(kUserEntryHeadBytes);
+  std::vector<uint8_t> entry;
+  entry.reserve(kUserEntryHeadBytes + display_name.size());
+  entry.resize(kUserEntryHeadBytes);
   Put16(&entry[0], user_id);
   Put16(&entry[2], static_cast<uint16_t>(icon));
   Put16(&entry[4], StatusFlags());
