@@ -27,9 +27,6 @@ TEST(LoginName, CleanerTurnsTrailingBlanksAndDotsIntoHyphens) {
   EXPECT_EQ(CleanLoginName(".."), "--");
   EXPECT_EQ(CleanLoginName("..."), "---");
   EXPECT_EQ(CleanLoginName(""), "");
-}
-
-TEST(LoginName, CleanerCutsTo255Bytes) {
   EXPECT_EQ(CleanLoginName(std::string(300, 'a')), std::string(255, 'a'));
 }
 
@@ -42,10 +39,6 @@ TEST(LoginName, OperatorIsToldOnlyWhenTheLoginChanged) {
             std::vector<std::string>{
                 "notice:Invalid Login:You have used invalid characters in your account login. "
                 "It has been changed to a valid alternative."});
-}
-
-TEST(LoginName, LookupFormLowersOnlyAsciiLetters) {
-  EXPECT_EQ(LowerAsciiLetters("AdMiN@Z[\x80\xCB"), "admin@z[\x80\xCB");
 }
 
 }  // namespace

@@ -46,19 +46,12 @@ TEST_F(AdminCommandsTest, CancelledResetChangesNothing) {
   EXPECT_THAT(Run("admin select"), HasSubstr("Usage"));
 }
 
-TEST_F(AdminCommandsTest, ResetWithAPasswordCreatesTheMissingAdmin) {
-  fixture_.Operator().ScriptText("s3cret");
-  fixture_.Operator().ScriptText("s3cret");
+TEST_F(AdminCommandsTest, ResetCreatesTheMissingAdminAndConnectAdminPrintsItsLink) {
+  fixture_.Operator().ScriptText("pw");
+  fixture_.Operator().ScriptText("pw");
   Run("admin reset");
   EXPECT_EQ(fixture_.Server().Accounts().Read("admin").privileges, kFullAdministratorPrivileges);
-}
-
-TEST_F(AdminCommandsTest, ConnectAdminPrintsTheLinkWithThePlainPassword) {
-  fixture_.Operator().ScriptText("pw");
-  fixture_.Operator().ScriptText("pw");
-  Run("admin reset");
-  const std::string printed = Run("connect-admin");
-  EXPECT_THAT(printed,
+  EXPECT_THAT(Run("connect-admin"),
               HasSubstr("vantrel://admin:pw@127.0.0.1:" + std::to_string(fixture_.Port())));
 }
 

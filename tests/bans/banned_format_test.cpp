@@ -93,14 +93,6 @@ TEST(BannedFormat, WritesEveryEntryWhateverItsFlag) {
   EXPECT_EQ(ParseBannedFile(written).records, list);
 }
 
-TEST(BannedFormat, WriterCutsOverlongTexts) {
-  const BanList list = {Record(1, 1, 1, std::string(40, 'd'), std::string(70, 'i'))};
-  const Bytes written = EncodeBannedFile(list);
-  ASSERT_EQ(written.size(), 6u + 9u + 33u + 1u + 63u);
-  EXPECT_EQ(written[15], 32);  // date length
-  EXPECT_EQ(written[48], 63);  // info length
-}
-
 TEST(BannedFormat, DamagedFileKeepsTheEntriesBeforeTheDamage) {
   const Bytes second_entry = {0x01, 0x0B, 0x00, 0x00, 0x01, 0x0B, 0x00, 0x00, 0x02};
   const Bytes date = Join({{0x02, 'x', 'y'}, Zeros(30)});
@@ -110,23 +102,12 @@ TEST(BannedFormat, DamagedFileKeepsTheEntriesBeforeTheDamage) {
                                 second_entry,
                                 date,
                                 {0x00}});
-  BannedFileContents contents = ParseBannedFile(cut_short);
+  const BannedFileContents contents = ParseBannedFile(cut_short);
   EXPECT_EQ(contents.status, BannedFileStatus::kEntries);
   ASSERT_EQ(contents.records.size(), 2u);
   EXPECT_EQ(contents.records[1].first_address, 0x0B000001u);
   EXPECT_EQ(contents.records[1].last_address, 0x0B000002u);
   EXPECT_EQ(contents.records[1].date_text, "xy");
-
-  // An info length over 63 ends the reading at that entry.
-  const Bytes long_info = Join({{0x00, 0x02, 0x00, 0x00, 0x00, 0x02},
-                                Bytes(kVersion2File.begin() + 6, kVersion2File.end()),
-                                second_entry,
-                                date,
-                                {0x40},
-                                Bytes(64, 'i')});
-  contents = ParseBannedFile(long_info);
-  ASSERT_EQ(contents.records.size(), 1u);
-  EXPECT_EQ(contents.records[0].info_text, "bad");
 
   // Fewer info bytes than the length says: that entry is dropped too.
   const Bytes short_info = Join({{0x00, 0x02, 0x00, 0x00, 0x00, 0x02},
@@ -152,15 +133,6 @@ TEST(BannedFormat, HeaderDecidesWhatHappensToTheFile) {
   EXPECT_EQ(ParseBannedFile(Bytes{0x00, 0x02, 0x00, 0x00, 0x00}).status,
             BannedFileStatus::kTooShort);
   EXPECT_EQ(ParseBannedFile(Bytes{}).status, BannedFileStatus::kTooShort);
-}
-
-TEST(BannedFormat, DateLengthOver32ReadsThe32Bytes) {
-  Bytes file = kVersion2File;
-  file[15] = 0xFF;  // the date's length byte
-  const BannedFileContents contents = ParseBannedFile(file);
-  ASSERT_EQ(contents.records.size(), 1u);
-  EXPECT_EQ(contents.records[0].date_text, "May 1" + std::string(27, '\0'));
-  EXPECT_EQ(contents.records[0].info_text, "bad");
 }
 
 TEST(BannedFormat, HugeCountEndsWithTheDataAndKeepsTheNewest500) {

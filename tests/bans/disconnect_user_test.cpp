@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 
-#include "bans/banned_reader.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "support/server_fixture.h"
@@ -22,16 +21,13 @@ constexpr uint32_t kTargetAddress = 0x7F000002;  // 127.0.0.2
 class DisconnectUser : public ::testing::Test {
  protected:
   void SetUp() override {
-    admin_ = fixture_.ConnectLoggedIn();
-    ASSERT_TRUE(admin_);
-    Admin().display_name = "Admin";
-    Admin().privileges.Set(kPrivilegeDisconnectUsers);
+    admin_ = fixture_.ConnectAs("Admin", {kPrivilegeDisconnectUsers});
     target_ = fixture_.ConnectLoggedIn(kTargetAddress);
-    ASSERT_TRUE(target_);
+    ASSERT_TRUE(admin_ && target_);
   }
 
-  ClientSession& Admin() { return *fixture_.Server().Clients().All()[0]; }
-  ClientSession& Target() { return *fixture_.Server().Clients().All()[1]; }
+  ClientSession& Admin() { return fixture_.Session(0); }
+  ClientSession& Target() { return fixture_.Session(1); }
 
   std::optional<Received> Disconnect(uint32_t user_id, std::optional<uint32_t> options,
                                      std::string reason = {}) {
@@ -39,18 +35,13 @@ class DisconnectUser : public ::testing::Test {
     fields.AddInteger(kFieldUserId, user_id);
     if (options) fields.AddInteger(kFieldOptions, *options);
     if (!reason.empty()) fields.AddText(kFieldData, reason);
-    return admin_->WaitReply(admin_->SendRequest(kTranDisconnectUser, fields));
+    return admin_->Call(kTranDisconnectUser, fields);
   }
 
   static void ExpectEmptyReply(const std::optional<Received>& reply) {
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->header.error, 0u);
     EXPECT_EQ(reply->fields.Count(), 0u);
-  }
-
-  static std::string ErrorText(const std::optional<Received>& reply) {
-    if (!reply || reply->header.error != 1) return "(no error reply)";
-    return reply->fields.ReadText(kFieldErrorText, 256);
   }
 
   bool TemporarilyBanned(uint32_t address) {
@@ -64,8 +55,7 @@ class DisconnectUser : public ::testing::Test {
 
 TEST_F(DisconnectUser, WithoutThePrivilegeIsRefused) {
   Admin().privileges.Clear(kPrivilegeDisconnectUsers);
-  const auto reply = Disconnect(Target().user_id, 1);
-  EXPECT_EQ(ErrorText(reply), "You are not allowed to disconnect users.");
+  EXPECT_EQ(ErrorText(Disconnect(Target().user_id, 1)), "You are not allowed to disconnect users.");
   EXPECT_TRUE(target_->StaysQuiet(milliseconds(30)));
   EXPECT_FALSE(TemporarilyBanned(kTargetAddress));
 }
@@ -80,8 +70,7 @@ TEST_F(DisconnectUser, AbsentUserGetsAnEmptyReply) {
 TEST_F(DisconnectUser, ProtectedTargetIsNeitherToldBannedNorDisconnected) {
   Target().privileges.Set(kPrivilegeCannotBeDisconnected);
   Target().display_name = "Boss";
-  const auto reply = Disconnect(Target().user_id, 2, "no");
-  EXPECT_EQ(ErrorText(reply),
+  EXPECT_EQ(ErrorText(Disconnect(Target().user_id, 2, "no")),
             "You are not allowed to disconnect user \xD2"
             "Boss\xD3 (user is protected).");
   EXPECT_TRUE(target_->StaysQuiet(milliseconds(30)));
@@ -103,9 +92,7 @@ TEST_F(DisconnectUser, PlainDisconnectClosesWithoutMessageOrBan) {
 
 TEST_F(DisconnectUser, Option1TellsTheUserAndBansItsAddressFor1800Seconds) {
   ExpectEmptyReply(Disconnect(Target().user_id, 1));
-  const auto message = target_->WaitRequest(kTranServerMessage);
-  ASSERT_TRUE(message);
-  EXPECT_EQ(message->fields.ReadText(kFieldData, 256),
+  EXPECT_EQ(DataText(target_->WaitRequest(kTranServerMessage)),
             "You are temporarily banned on this server.");
   EXPECT_TRUE(target_->WaitClosed());
   // No display name: the log names the address.
@@ -121,9 +108,7 @@ TEST_F(DisconnectUser, Option1TellsTheUserAndBansItsAddressFor1800Seconds) {
 TEST_F(DisconnectUser, Option2TellsTheUserAndBansItsAddressInBanned) {
   Target().display_name = "Mallory";
   ExpectEmptyReply(Disconnect(Target().user_id, 2, "spam " + std::string(70, 'x')));
-  const auto message = target_->WaitRequest(kTranServerMessage);
-  ASSERT_TRUE(message);
-  EXPECT_EQ(message->fields.ReadText(kFieldData, 256),
+  EXPECT_EQ(DataText(target_->WaitRequest(kTranServerMessage)),
             "You are permanently banned on this server.");
   EXPECT_TRUE(target_->WaitClosed());
   EXPECT_THAT(fixture_.LogLines(), Contains("Admin|Disconnect & permanent ban \xD2"
@@ -132,13 +117,9 @@ TEST_F(DisconnectUser, Option2TellsTheUserAndBansItsAddressInBanned) {
   EXPECT_FALSE(fixture_.Server().PermanentBans().IsBanned(kLoopback));
   EXPECT_FALSE(TemporarilyBanned(kTargetAddress));
 
-  const std::string file = ReadWholeFile(fixture_.Folder() / "Banned");
-  const auto saved =
-      ParseBannedFile(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
-  ASSERT_EQ(saved.records.size(), 1u);
-  EXPECT_EQ(saved.records[0].first_address, kTargetAddress);
-  EXPECT_EQ(saved.records[0].last_address, kTargetAddress);
-  EXPECT_EQ(saved.records[0].info_text, "spam " + std::string(58, 'x'));  // 63 bytes
+  const BanList saved = fixture_.Server().PermanentBans().ReadWorkingList();
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].info_text, "spam " + std::string(58, 'x'));  // 63 bytes
 }
 
 }  // namespace

@@ -15,17 +15,6 @@
 
 namespace vantrel::testing {
 
-// The bytes of a field list as sent on the wire.
-inline std::vector<uint8_t> Bytes(const UFieldData& fields) {
-  const auto buffer = fields.Buffer();
-  return {buffer.begin(), buffer.end()};
-}
-
-// The bytes of a literal (write it with the sv suffix so that 0x00 bytes count).
-inline std::vector<uint8_t> Wire(std::string_view bytes) {
-  return {bytes.begin(), bytes.end()};
-}
-
 // `value` as 4 big-endian bytes, for IDs the server chose.
 inline std::string Be32(uint32_t value) {
   return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
@@ -42,22 +31,15 @@ class ChatTest : public ::testing::Test {
   // A logged-in user named `name` holding `bits` (read and send chat unless given).
   std::unique_ptr<TestClient> Join(std::string name, std::initializer_list<unsigned> bits = {
                                                          kPrivilegeReadChat, kPrivilegeSendChat}) {
-    auto client = fixture_.ConnectLoggedIn(next_source_++);
-    if (!client) return client;
-    ClientSession& session = *fixture_.Server().Clients().All().back();
-    session.display_name = std::move(name);
-    for (unsigned bit : bits) session.privileges.Set(bit);
-    return client;
+    return fixture_.ConnectAs(std::move(name), bits, next_source_++);
   }
 
   // The session of the user that joined `index`-th (from 0), while all are connected.
-  ClientSession& Session(size_t index) { return *fixture_.Server().Clients().All()[index]; }
+  ClientSession& Session(size_t index) { return fixture_.Session(index); }
 
   // One request and its reply: once it is back, the server has handled
   // everything `client` sent before it.
-  static void RoundTrip(TestClient& client) {
-    ASSERT_TRUE(client.WaitReply(client.SendRequest(kTranKeepAlive)));
-  }
+  static void RoundTrip(TestClient& client) { ASSERT_TRUE(client.Call(kTranKeepAlive)); }
 
   // True when nothing of `type` reached `observer` because of what `actor` sent
   // so far: after both round trips every such transaction would already be in.

@@ -97,21 +97,5 @@ TEST(ErrorLogLine, WholeLineIsCutTo255Bytes) {
   EXPECT_EQ(line, "01/01/26 00:00:00      " + std::string(232, 'd'));
 }
 
-TEST_F(LogFilesTest, UnwritableLogRaises) {
-  settings_.option_flags = kOptionLogConnects;
-  std::filesystem::create_directory(folder_.Path() / "Connect Log.txt");
-  EXPECT_THROW(logs_.Connect(kay_), Omberly::CException);
-
-  LogFiles elsewhere(folder_.Path() / "missing", clock_, settings_);
-  try {
-    elsewhere.Error(Omberly::CException(4, 102));
-    FAIL() << "no failure raised";
-  } catch (const Omberly::CException& error) {
-    EXPECT_EQ(error.ErrorClass(), kErrorClassFile);
-    EXPECT_EQ(error.Code(), kErrorCodeFolderNotFound);
-    EXPECT_EQ(error.SystemError(), ENOENT);
-  }
-}
-
 }  // namespace
 }  // namespace vantrel

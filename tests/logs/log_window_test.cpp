@@ -61,18 +61,6 @@ TEST(LogWindow, TextStartsOverOncePast16384Bytes) {
   EXPECT_EQ(window.Text(), std::string(kDateColumn) + " Kay                  after");
 }
 
-TEST(LogTexts, DatesInTheCLocale) {
-  std::tm when{};
-  when.tm_year = 2026 - 1900;
-  when.tm_mon = 11;
-  when.tm_mday = 31;
-  when.tm_hour = 23;
-  when.tm_min = 5;
-  when.tm_sec = 9;
-  EXPECT_EQ(LogDateText(when), "12/31/2026 23:05:09");
-  EXPECT_EQ(ErrorDateText(when), "12/31/26 23:05:09");
-}
-
 TEST(LogTexts, WhoTexts) {
   EXPECT_EQ(AddressText(0xC0A80114), "192.168.1.20");
   EXPECT_EQ(SessionWhoText("Kay", 0x7F000001), "Kay");

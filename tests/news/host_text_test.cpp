@@ -29,17 +29,5 @@ TEST(ServerTextFromFile, MacRomanTextKeepsItsBytes) {
   EXPECT_EQ(ServerTextFromFile("\xC3\xA9 and \x8E"), "\xC3\xA9 and \x8E");
 }
 
-TEST(IsWellFormedUtf8, RejectsMalformedSequences) {
-  EXPECT_TRUE(IsWellFormedUtf8("plain"));
-  EXPECT_TRUE(IsWellFormedUtf8("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"));
-  EXPECT_FALSE(IsWellFormedUtf8("\x80"));              // a stray continuation byte
-  EXPECT_FALSE(IsWellFormedUtf8("\xC3"));              // cut short
-  EXPECT_FALSE(IsWellFormedUtf8("\xC3\x41"));          // not followed by a continuation
-  EXPECT_FALSE(IsWellFormedUtf8("\xC0\xAF"));          // overlong "/"
-  EXPECT_FALSE(IsWellFormedUtf8("\xED\xA0\x80"));      // a surrogate
-  EXPECT_FALSE(IsWellFormedUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
-  EXPECT_FALSE(IsWellFormedUtf8("\xFF"));
-}
-
 }  // namespace
 }  // namespace vantrel

@@ -6,23 +6,16 @@
 #include <string>
 
 #include "app/console_commands.h"
-#include "prefs/apply_options.h"
 #include "support/server_fixture.h"
 
 namespace vantrel::testing {
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 void Write(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Text(const FourCharCode& code) {
-  return {code.begin(), code.end()};
 }
 
 TEST(NewsFilesAtStart, BoardThenSettingsThenAgreementAndBanner) {
@@ -41,13 +34,8 @@ TEST(NewsFilesAtStart, BoardThenSettingsThenAgreementAndBanner) {
                           "|Loaded file \xD2"
                           "Agreement.txt\xD3",
                           "|Loaded file \xD2LOGO.JPG\xD3"));
-  const ServerTexts& texts = fixture.Server().Texts();
-  ASSERT_NE(texts.Agreement(), nullptr);
-  EXPECT_EQ(*texts.Agreement(), "Be nice.\r");
-  ASSERT_TRUE(texts.BannerKind());
-  EXPECT_EQ(Text(*texts.BannerKind()), "JPEG");
-  EXPECT_EQ(texts.BannerLink(), "http://example.com/");
-  EXPECT_EQ(texts.BannerData().size(), 2u);
+  ASSERT_NE(fixture.Server().Texts().Agreement(), nullptr);
+  EXPECT_EQ(*fixture.Server().Texts().Agreement(), "Be nice.\r");
 }
 
 TEST(ReloadCommand, ReadsBoardAgreementAndBannerAgain) {
@@ -82,24 +70,6 @@ TEST(ReloadCommand, UnreadableFileIsReportedAndTheRestStays) {
   EXPECT_THAT(ReadWholeFile(fixture.Folder() / "Error Log.txt"),
               HasSubstr("Could not load file \xD2"
                         "Agreement.txt\xD3"));
-}
-
-TEST(ReloadCommand, ChangedBannerSettingsLoadTheBanner) {
-  ServerFixture fixture;
-  EXPECT_FALSE(fixture.Server().Texts().BannerKind());
-  Write(fixture.Folder() / "top.gif", "GIF89a");
-
-  AppliedOptions applied;
-  applied.settings = fixture.Server().Settings();
-  applied.settings.option_flags |= kOptionLocalBanner;
-  applied.settings.banner_file = "top.gif";
-  applied.effects.reload_banner = true;
-  fixture.Server().ApplySettings(applied);
-
-  ASSERT_TRUE(fixture.Server().Texts().BannerKind());
-  EXPECT_EQ(Text(*fixture.Server().Texts().BannerKind()), "GIFf");
-  EXPECT_TRUE(fixture.Logged("Loaded file \xD2top.gif\xD3"));
-  EXPECT_THAT(fixture.Operator().Shown(), Not(Contains(HasSubstr("Attention"))));
 }
 
 }  // namespace

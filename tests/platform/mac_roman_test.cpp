@@ -36,16 +36,11 @@ TEST(MacRoman, KnownCharacters) {
   EXPECT_EQ(MacRomanToOperatorText("a\rb\xD2"), "a\nb\xE2\x80\x9C");
 }
 
-TEST(MacRoman, CharactersWithoutAnEquivalentBecomeQuestionMarks) {
+TEST(MacRoman, CharactersWithoutAnEquivalentAndMalformedBytesBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToMacRoman("\xE4\xB8\xAD"), "?");          // 中
   EXPECT_EQ(Utf8ToMacRoman("x\xF0\x9F\x98\x80y"), "x?y");  // an emoji, four bytes
   EXPECT_EQ(Utf8ToMacRoman("\xC2\xA4"), "?");              // ¤ has no byte of its own
-}
-
-TEST(MacRoman, MalformedUtf8BecomesOneQuestionMarkPerByte) {
-  EXPECT_EQ(Utf8ToMacRoman("a\xFF"
-                           "b"),
-            "a?b");
+  // One question mark per malformed byte.
   EXPECT_EQ(Utf8ToMacRoman("\xC3"), "?");              // cut short
   EXPECT_EQ(Utf8ToMacRoman("\xC0\x81"), "??");         // overlong form of 0x01
   EXPECT_EQ(Utf8ToMacRoman("\xED\xA0\x80"), "???");    // a surrogate

@@ -49,20 +49,6 @@ TEST(ApplyOptions, NumbersOutsideTheirRangeKeepTheOldValue) {
   EXPECT_EQ(applied.settings.max_connections_per_address, 65534);
 }
 
-TEST(ApplyOptions, NewPortOrAddressAsksForARestart) {
-  OptionsInput typed = OptionsInputFrom(Current());
-  typed.server_port = 6000;
-  AppliedOptions applied = ApplyOptions(Current(), typed);
-  EXPECT_EQ(applied.settings.server_port, 6000);
-  EXPECT_TRUE(applied.effects.restart_notice);
-
-  typed = OptionsInputFrom(Current());
-  typed.server_ip_address = {192, 168, 0, 9};
-  applied = ApplyOptions(Current(), typed);
-  EXPECT_EQ(applied.settings.server_ip_address, 0xC0A80009u);
-  EXPECT_TRUE(applied.effects.restart_notice);
-}
-
 TEST(ApplyOptions, RegistrationNeedsAServerNameAndATracker) {
   OptionsInput typed = OptionsInputFrom(Current());
   typed.server_name.clear();
@@ -117,15 +103,6 @@ TEST(ApplyOptions, BannerReloadFollowsTheBannerMode) {
   typed = OptionsInputFrom(Current());
   typed.option_flags |= kOptionLocalBanner;
   EXPECT_TRUE(ApplyOptions(Current(), typed).effects.reload_banner);
-}
-
-TEST(ApplyOptions, NewHeadAdminLoginIsReported) {
-  OptionsInput typed = OptionsInputFrom(Current());
-  typed.head_admin_login = "boss";
-  const AppliedOptions applied = ApplyOptions(Current(), typed);
-  EXPECT_EQ(applied.settings.head_admin_login, "boss");
-  EXPECT_TRUE(applied.effects.head_admin_changed);
-  EXPECT_EQ(applied.settings.tracker_pass_id, 77u);
 }
 
 }  // namespace

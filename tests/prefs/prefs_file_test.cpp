@@ -34,29 +34,6 @@ TEST(PrefsFile, WrittenSettingsReadBack) {
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
 }
 
-TEST(PrefsFile, MissingFileGivesDefaults) {
-  TemporaryFolder folder;
-  Random random(1);
-  const ServerSettings settings = ReadPrefsFile(folder.Path(), random);
-  EXPECT_EQ(settings.server_port, 5500);
-  EXPECT_EQ(settings.tracker_list[0].address, kDefaultTrackerHost);
-}
-
-TEST(PrefsFile, FailedReplaceDeletesThePartialFileAndRaises) {
-  TemporaryFolder folder;
-  // A folder in the place of "Prefs" makes the final step fail.
-  std::filesystem::create_directories(folder.Path() / "Prefs" / "inside");
-  try {
-    WritePrefsFile(folder.Path(), SomeSettings());
-    FAIL() << "no failure raised";
-  } catch (const Omberly::CException& error) {
-    EXPECT_EQ(error.ErrorClass(), kErrorClassFile);
-    EXPECT_EQ(error.Code(), kErrorCodeExists);
-    EXPECT_NE(error.SystemError(), 0);
-  }
-  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
-}
-
 TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   TemporaryFolder folder;
   WritePrefsFile(folder.Path(), SomeSettings());
@@ -83,17 +60,6 @@ TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   EXPECT_TRUE(raised);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
   EXPECT_EQ(ReadWholeFile(folder.Path() / "Prefs"), before);
-}
-
-TEST(PrefsFile, MissingServerFolderRaises) {
-  TemporaryFolder folder;
-  try {
-    WritePrefsFile(folder.Path() / "gone", SomeSettings());
-    FAIL() << "no failure raised";
-  } catch (const Omberly::CException& error) {
-    EXPECT_EQ(error.Code(), kErrorCodeFolderNotFound);
-    EXPECT_EQ(error.SystemError(), ENOENT);
-  }
 }
 
 }  // namespace

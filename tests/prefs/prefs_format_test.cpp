@@ -154,20 +154,6 @@ TEST(PrefsFormat, TrailingBytesAreIgnoredAndResolveShortcutsOnlyTurnsOn) {
   EXPECT_TRUE(DecodePrefs(file)->resolve_shortcuts_with_dialogs);
 }
 
-TEST(PrefsFormat, OverlongTextsAreCut) {
-  Bytes texts = kTexts;
-  texts[3] = 40;  // a server name of 40 bytes
-  texts.insert(texts.begin() + 7, 37, 'x');
-  const auto read = DecodePrefs(Join({{0x00, 0x05}, kFixedAfterVersion, texts, kTrackersV5}));
-  ASSERT_TRUE(read.has_value());
-  EXPECT_EQ(read->server_name, "Srv" + std::string(28, 'x'));
-  EXPECT_EQ(read->server_description, "Caf\x8E");
-
-  ServerSettings long_name = TestSettings();
-  long_name.server_name = std::string(40, 'n');
-  EXPECT_EQ(EncodePrefs(long_name)[79], 31);  // the name's length byte
-}
-
 TEST(PrefsFormat, TrackerPortFollowsTheColonRule) {
   EXPECT_EQ(TrackerPortFor("tracker.example.org"), 5499);
   EXPECT_EQ(TrackerPortFor("10.1.2.3"), 5499);

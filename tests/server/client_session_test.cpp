@@ -21,18 +21,14 @@ AccessPrivileges WithBits(std::initializer_list<unsigned> bits) {
   return privileges;
 }
 
-TEST(Nickname, BytesOutsidePrintableAsciiBecomeStars) {
-  EXPECT_EQ(CleanNickname("Tab\there"), "Tab*here");
+TEST(Nickname, BytesOutsidePrintableAsciiBecomeStarsEmptyIsThreeStarsLongIsCut) {
   EXPECT_EQ(CleanNickname(std::string("a\x7F"
                                       "b\x80"
                                       "c\xFF"
-                                      "d\x1F",
-                                      8)),
-            "a*b*c*d*");
-  EXPECT_EQ(CleanNickname(" ~"), " ~");
-}
-
-TEST(Nickname, EmptyBecomesThreeStarsAndLongIsCut) {
+                                      "d\x1F"
+                                      " ~",
+                                      10)),
+            "a*b*c*d* ~");
   EXPECT_EQ(CleanNickname(""), "***");
   EXPECT_EQ(CleanNickname(std::string(40, 'n')), std::string(31, 'n'));
 }
@@ -70,21 +66,6 @@ TEST(StatusFlags, AwayAndOptionFlagsAdd) {
   EXPECT_EQ(client.StatusFlags(), 1 + 8);
   client.refuses_private_messages = true;
   EXPECT_EQ(client.StatusFlags(), 1 + 4 + 8);
-}
-
-TEST(UserEntry, HoldsIdIconFlagsAndName) {
-  ClientSession client = Session(0x1234);
-  client.icon = -2;
-  client.display_name = "Kay";
-  client.privileges.Set(22);
-  EXPECT_THAT(client.UserEntry(),
-              ElementsAre(0x12, 0x34, 0xFF, 0xFE, 0x00, 0x02, 0x00, 0x03, 'K', 'a', 'y'));
-}
-
-TEST(UserEntry, EmptyNameGivesTheEightByteHead) {
-  ClientSession client = Session(7);
-  client.icon = 128;
-  EXPECT_THAT(client.UserEntry(), ElementsAre(0x00, 0x07, 0x00, 0x80, 0x00, 0x20, 0x00, 0x00));
 }
 
 }  // namespace

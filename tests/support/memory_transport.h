@@ -22,7 +22,6 @@ class MemoryTransport final : public Transport {
   // Everything sent so far, and clears it.
   std::vector<uint8_t> TakeSent() { return std::exchange(sent_, {}); }
   const std::vector<uint8_t>& Sent() const { return sent_; }
-  size_t SendCalls() const { return send_calls_; }
 
   void SetNotify(Notify) override {}
   bool IsConnected() const override { return connected_; }
@@ -40,7 +39,6 @@ class MemoryTransport final : public Transport {
   }
   void Send(std::span<const uint8_t> first, std::span<const uint8_t> second) override {
     if (!connected_) return;
-    ++send_calls_;
     sent_.insert(sent_.end(), first.begin(), first.end());
     sent_.insert(sent_.end(), second.begin(), second.end());
   }
@@ -54,7 +52,6 @@ class MemoryTransport final : public Transport {
   std::vector<uint8_t> inbound_;
   size_t head_ = 0;
   std::vector<uint8_t> sent_;
-  size_t send_calls_ = 0;
   bool connected_ = true;
 };
 

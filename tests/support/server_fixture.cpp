@@ -106,6 +106,17 @@ std::unique_ptr<TestClient> ServerFixture::ConnectLoggedIn(uint32_t source) {
   return client;
 }
 
+std::unique_ptr<TestClient> ServerFixture::ConnectAs(std::string name,
+                                                     std::initializer_list<unsigned> bits,
+                                                     uint32_t source) {
+  auto client = ConnectLoggedIn(source);
+  if (!client) return client;
+  ClientSession& session = *server_->Clients().All().back();
+  session.display_name = std::move(name);
+  for (const unsigned bit : bits) session.privileges.Set(bit);
+  return client;
+}
+
 std::vector<std::string> ServerFixture::LogLines() const {
   std::vector<std::string> lines;
   const std::string& text = server_->Log().Text();

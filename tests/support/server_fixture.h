@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +64,11 @@ class ServerFixture {
   // A client as above, marked logged in on the server. The ClientSession is the
   // last one in the list.
   std::unique_ptr<TestClient> ConnectLoggedIn(uint32_t source = 0);
+  // A client as above whose session is named `name` and holds the privilege `bits`.
+  std::unique_ptr<TestClient> ConnectAs(std::string name, std::initializer_list<unsigned> bits = {},
+                                        uint32_t source = 0);
+  // The session of the `index`-th client in the server's list (from 0).
+  ClientSession& Session(size_t index) { return *server_->Clients().All().at(index); }
 
   // The log window's lines, each without its date and who columns: "who|message".
   std::vector<std::string> LogLines() const;

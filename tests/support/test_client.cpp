@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "protocol/byte_order.h"
+#include "protocol/field_ids.h"
 
 namespace vantrel::testing {
 namespace {
@@ -97,26 +98,11 @@ bool TestClient::Handshake() {
 }
 
 uint32_t TestClient::SendRequest(uint16_t type, const UFieldData& fields) {
-  const size_t size = fields.Buffer().size();
-  return SendRequestInChunks(type, fields, std::span<const size_t>(&size, 1));
-}
-
-uint32_t TestClient::SendRequestInChunks(uint16_t type, const UFieldData& fields,
-                                         std::span<const size_t> chunk_sizes) {
   const uint32_t id = ++next_id_;
   const auto body = fields.Buffer();
-  std::vector<uint8_t> bytes;
-  size_t offset = 0;
-  for (const size_t chunk : chunk_sizes) {
-    Transaction header = Transaction::Request(type, id, static_cast<uint32_t>(body.size()));
-    header.data_size = static_cast<uint32_t>(chunk);
-    const auto encoded = header.Encode();
-    bytes.insert(bytes.end(), encoded.begin(), encoded.end());
-    const size_t end = std::min(body.size(), offset + chunk);
-    bytes.insert(bytes.end(), body.begin() + static_cast<std::ptrdiff_t>(offset),
-                 body.begin() + static_cast<std::ptrdiff_t>(end));
-    offset = end;
-  }
+  const auto header = Transaction::Request(type, id, static_cast<uint32_t>(body.size())).Encode();
+  std::vector<uint8_t> bytes(header.begin(), header.end());
+  bytes.insert(bytes.end(), body.begin(), body.end());
   SendRaw(bytes);
   return id;
 }
@@ -194,13 +180,6 @@ std::optional<Received> TestClient::WaitRequest(uint16_t type, milliseconds wait
   return std::nullopt;
 }
 
-void TestClient::DiscardReceived() {
-  const auto deadline = Clock::now();
-  while (NextTransaction(deadline)) {
-  }
-  kept_.clear();
-}
-
 bool TestClient::WaitClosed(milliseconds wait) {
   const auto deadline = Clock::now() + wait;
   while (Clock::now() < deadline) {
@@ -216,6 +195,28 @@ bool TestClient::StaysQuiet(milliseconds wait) {
     if (!ReceiveOnce(deadline)) return false;
   }
   return inbox_.size() == before;
+}
+
+std::vector<uint8_t> Bytes(const UFieldData& fields) {
+  const auto buffer = fields.Buffer();
+  return {buffer.begin(), buffer.end()};
+}
+
+std::vector<uint8_t> Bytes(const std::optional<Received>& received) {
+  return received ? Bytes(received->fields) : std::vector<uint8_t>{};
+}
+
+std::string DataText(const std::optional<Received>& received) {
+  return received ? received->fields.ReadText(kFieldData, 65536) : "(nothing)";
+}
+
+std::vector<uint8_t> Wire(std::string_view bytes) {
+  return {bytes.begin(), bytes.end()};
+}
+
+std::string ErrorText(const std::optional<Received>& reply) {
+  if (!reply || reply->header.error != 1) return "(no error reply)";
+  return reply->fields.ReadText(kFieldErrorText, 1024);
 }
 
 }  // namespace vantrel::testing

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,9 +51,10 @@ class TestClient {
 
   // Sends a request with the next transaction ID (1, 2, ...) and returns the ID.
   uint32_t SendRequest(uint16_t type, const UFieldData& fields = {});
-  // Sends a request in chunks with the given data sizes; returns the ID.
-  uint32_t SendRequestInChunks(uint16_t type, const UFieldData& fields,
-                               std::span<const size_t> chunk_sizes);
+  // Sends a request and waits for its reply.
+  std::optional<Received> Call(uint16_t type, const UFieldData& fields = {}) {
+    return WaitReply(SendRequest(type, fields));
+  }
 
   // Exactly `n` raw bytes, or nothing when they did not arrive in time.
   std::optional<std::vector<uint8_t>> ReadRaw(size_t n, milliseconds wait = kDefaultWait);
@@ -60,8 +62,6 @@ class TestClient {
   std::optional<Received> WaitReply(uint32_t id, milliseconds wait = kDefaultWait);
   // The next server request of `type` (kept ones first, in arrival order).
   std::optional<Received> WaitRequest(uint16_t type, milliseconds wait = kDefaultWait);
-  // Drops every transaction received so far.
-  void DiscardReceived();
   // True once the server has closed the connection (all sent bytes were read).
   bool WaitClosed(milliseconds wait = kDefaultWait);
   // No transaction and no close within `wait`.
@@ -83,5 +83,16 @@ class TestClient {
   std::deque<Received> kept_;
   uint32_t next_id_ = 0;
 };
+
+// The bytes of a field list as sent on the wire.
+std::vector<uint8_t> Bytes(const UFieldData& fields);
+// The bytes of a received transaction's field list; none when nothing arrived.
+std::vector<uint8_t> Bytes(const std::optional<Received>& received);
+// The text of field 101 of a received transaction; "(nothing)" when nothing arrived.
+std::string DataText(const std::optional<Received>& received);
+// The bytes of a literal (write it with the sv suffix so that 0x00 bytes count).
+std::vector<uint8_t> Wire(std::string_view bytes);
+// The text of field 100 of an error reply; "(no error reply)" for anything else.
+std::string ErrorText(const std::optional<Received>& reply);
 
 }  // namespace vantrel::testing
