@@ -179,10 +179,33 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     inbound_.insert(inbound_.end(), bytes.begin(), bytes.end());
   }
 
+  // Hands the queue to the system at once (the socket is non-blocking) and
+  // leaves only what it did not take to an asynchronous write. A chat line to
+  // every client is one system call per client this way, with no write
+  // operation to allocate, complete and dispatch for each.
   void Flush() {
     flush_posted_ = false;
     if (!connected_ || write_in_flight_ || pending_.empty()) return;
+    asio::error_code send_error;
+    const size_t written = socket_.write_some(asio::buffer(pending_), send_error);
+    if (send_error && send_error != asio::error::would_block &&
+        send_error != asio::error::try_again) {
+      Shutdown();
+      Deliver(TransportEvent::kClosed);
+      return;
+    }
+    if (written == pending_.size()) {
+      ReleaseIfLarge(pending_);
+      if (close_pending_) {
+        Shutdown();
+        Deliver(TransportEvent::kClosed);
+        return;
+      }
+      Deliver(TransportEvent::kQueueDrained);
+      return;
+    }
     in_flight_.swap(pending_);
+    in_flight_.erase(in_flight_.begin(), in_flight_.begin() + static_cast<std::ptrdiff_t>(written));
     write_in_flight_ = true;
     asio::async_write(socket_, asio::buffer(in_flight_),
                       [self = shared_from_this()](const asio::error_code& error, size_t) {
@@ -273,6 +296,7 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
     if (!error) acceptor_.set_option(asio::socket_base::reuse_address(true), error);
     if (!error) acceptor_.bind(endpoint, error);
     if (!error) acceptor_.listen(backlog, error);
+    if (!error) acceptor_.non_blocking(true, error);
     if (error) {
       asio::error_code ignored;
       acceptor_.close(ignored);
@@ -326,14 +350,27 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
       });
       return;
     }
+    Keep(std::move(socket));
+    // Take the other waiting connections now: each asynchronous accept would
+    // otherwise wait for its own turn of the event loop, behind everything
+    // queued meanwhile, and a burst of connections would get in one per turn.
+    while (accepted_.size() < kMaxWaitingAccepts) {
+      asio::error_code accept_error;
+      asio::ip::tcp::socket next = acceptor_.accept(accept_error);
+      if (accept_error) break;  // would block: none left; other errors: retried below
+      Keep(std::move(next));
+    }
+    if (notify_) notify_();
+    Accept();
+  }
+
+  void Keep(asio::ip::tcp::socket socket) {
     asio::error_code endpoint_error;
     const auto peer = socket.remote_endpoint(endpoint_error);
     const uint32_t peer_address = endpoint_error ? 0 : Ipv4Of(peer.address());
     auto connection = std::make_shared<TcpTransport::Connection>(std::move(socket), peer_address);
     connection->Start();
     accepted_.push_back(std::make_unique<TcpTransport>(std::move(connection)));
-    if (notify_) notify_();
-    Accept();
   }
 
   asio::ip::tcp::acceptor acceptor_;

@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# Runs the same chat load against the release vantrel-server and against ngircd,
+# both on 127.0.0.1, and prints their figures side by side.
+#
+#   bench/load/compare.sh                      # N = 100, 500 and 1000, M = 200, S = 10
+#   CLIENTS="1000" REPEAT=5 bench/load/compare.sh
+#
+# Settings (environment): CLIENTS (the N values), LINES (M), SENDERS (S),
+# RATE (paced lines per second), REPEAT (runs per server and N; the table shows
+# each figure's median), BUILD (a build folder to use instead of build/release). Installs ngircd from Debian when missing (as root).
+# Each run starts a fresh server: vantrel-server in a newly prepared folder,
+# ngircd with a generated configuration. With two or more cores the server runs
+# on core 0 and the load tool on core 1, one run at a time. Both servers are
+# stopped by their PIDs when the script ends, however it ends.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+# BUILD names another build folder of this tree to use instead of the release preset's.
+PRESET_BUILD="$ROOT/build/release"
+BUILD=${BUILD:-$PRESET_BUILD}
+CLIENTS=${CLIENTS:-"100 500 1000"}
+LINES=${LINES:-200}
+SENDERS=${SENDERS:-10}
+RATE=${RATE:-100}
+REPEAT=${REPEAT:-3}
+# Longest time one phase of one run may take before the tool gives up.
+PHASE_TIMEOUT=120
+# Longest wait for a server to listen, in tenths of a second.
+LISTEN_WAIT=100
+
+WORK=$(mktemp -d /tmp/vantrel-compare.XXXXXX)
+SERVER_PID=""
+
+cleanup() {
+  if [[ -n "$SERVER_PID" ]] && kill -0 "$SERVER_PID" 2>/dev/null; then
+    kill "$SERVER_PID" 2>/dev/null || true
+    wait "$SERVER_PID" 2>/dev/null || true
+  fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+fail() {
+  echo "compare.sh: $*" >&2
+  exit 1
+}
+
+install_ngircd() {
+  command -v ngircd >/dev/null && return
+  echo "Installing ngircd (for this comparison only) ..."
+  apt-get install -y ngircd >/dev/null || { apt-get update >/dev/null && apt-get install -y ngircd >/dev/null; }
+  command -v ngircd >/dev/null || fail "ngircd could not be installed"
+}
+
+raise_open_files() {
+  local largest=0 n
+  for n in $CLIENTS; do ((n > largest)) && largest=$n; done
+  ulimit -n "$(ulimit -Hn)"
+  # The tool holds one socket per client; the server as many, plus its own files.
+  (($(ulimit -n) >= largest + 256)) || fail "open-files limit $(ulimit -n) is too low for $largest clients"
+}
+
+build() {
+  if [[ "$BUILD" == "$PRESET_BUILD" ]]; then
+    (cd "$ROOT" && cmake --preset release >/dev/null)
+  fi
+  cmake --build "$BUILD" --target vantrel-server vantrel_load | tail -1
+}
+
+# A port P on 127.0.0.1 such that P to P + 3 are all free (the Vantrel server
+# listens on four consecutive ports).
+free_port() {
+  local try port busy
+  for try in $(seq 1 50); do
+    port=$((20000 + RANDOM % 40000))
+    busy=$(ss -Htan | awk -v lo="$port" -v hi="$((port + 3))" \
+      '{ n = split($4, a, ":"); p = a[n] + 0; if (p >= lo && p <= hi) print p }')
+    [[ -z "$busy" ]] && { echo "$port"; return; }
+  done
+  fail "no free port found"
+}
+
+wait_listening() {
+  local port=$1 i
+  for i in $(seq 1 "$LISTEN_WAIT"); do
+    kill -0 "$SERVER_PID" 2>/dev/null || fail "the server ended at start; see $2"
+    [[ -n $(ss -Htln "sport = :$port") ]] && return
+    sleep 0.1
+  done
+  fail "the server does not listen on port $port; see $2"
+}
+
+if (($(nproc) >= 2)); then
+  SERVER_CPU=(taskset -c 0)
+  TOOL_CPU=(taskset -c 1)
+else
+  SERVER_CPU=()
+  TOOL_CPU=()
+fi
+
+start_vantrel() {
+  local port=$1 dir=$2
+  "$BUILD/bench/load/vantrel_load" prepare "$dir/folder" --port "$port" >/dev/null
+  "${SERVER_CPU[@]}" "$BUILD/src/vantrel-server" --dir "$dir/folder" </dev/null >"$dir/server.log" 2>&1 &
+  SERVER_PID=$!
+  wait_listening "$port" "$dir/server.log"
+}
+
+start_ngircd() {
+  local port=$1 dir=$2
+  # Flood penalties off (MaxPenaltyTime 0), no per-address or total connection
+  # limit, no channel limit, no DNS or IDENT look-ups, pings out of the way.
+  cat >"$dir/ngircd.conf" <<EOF
+[Global]
+	Name = load.test
+	Info = chat load comparison
+	AdminInfo1 = load comparison
+	AdminInfo2 = loopback only
+	AdminEMail = load@load.test
+	Listen = 127.0.0.1
+	Ports = $port
+	MotdPhrase = "load test"
+[Limits]
+	MaxConnections = 0
+	MaxConnectionsIP = 0
+	MaxJoins = 0
+	MaxPenaltyTime = 0
+	PingTimeout = 3600
+	PongTimeout = 3600
+[Options]
+	DNS = no
+	Ident = no
+	PAM = no
+EOF
+  "${SERVER_CPU[@]}" ngircd -n -f "$dir/ngircd.conf" </dev/null >"$dir/server.log" 2>&1 &
+  SERVER_PID=$!
+  wait_listening "$port" "$dir/server.log"
+}
+
+stop_server() {
+  kill "$SERVER_PID" 2>/dev/null || true
+  wait "$SERVER_PID" 2>/dev/null || true
+  SERVER_PID=""
+}
+
+# Runs one measurement and appends its "figures:" line to $WORK/figures.
+run_once() {
+  local protocol=$1 n=$2 run=$3 port dir
+  port=$(free_port)
+  dir="$WORK/$protocol-$n-$run"
+  mkdir -p "$dir"
+  if [[ $protocol == vantrel ]]; then start_vantrel "$port" "$dir"; else start_ngircd "$port" "$dir"; fi
+  if ! "${TOOL_CPU[@]}" "$BUILD/bench/load/vantrel_load" "$protocol" --port "$port" \
+    --clients "$n" --senders "$SENDERS" --lines "$LINES" --rate "$RATE" --pid "$SERVER_PID" \
+    --timeout "$PHASE_TIMEOUT" >"$dir/load.txt" 2>&1; then
+    cat "$dir/load.txt" >&2
+    fail "the $protocol run with $n clients failed (server log: $dir/server.log)"
+  fi
+  stop_server
+  grep '^figures:' "$dir/load.txt" >>"$WORK/figures"
+  echo "  $protocol, $n clients, run $run: $(grep -E '^burst rate' "$dir/load.txt")"
+}
+
+install_ngircd
+raise_open_files
+build
+echo "Measuring: N = $CLIENTS, M = $LINES, S = $SENDERS, paced $RATE lines/s, $REPEAT runs each"
+for n in $CLIENTS; do
+  for run in $(seq 1 "$REPEAT"); do
+    run_once vantrel "$n" "$run"
+    run_once irc "$n" "$run"
+  done
+done
+
+"$(dirname "$0")/compare_table.awk" -v clients="$CLIENTS" "$WORK/figures"

@@ -1,0 +1,137 @@
+#include "load_client.h"
+
+#include <array>
+#include <utility>
+
+#include <asio/connect.hpp>
+#include <asio/write.hpp>
+
+#include "chat_line.h"
+
+namespace vantrel::load {
+namespace {
+
+// Bytes read from a socket in one call; one buffer serves every client.
+constexpr size_t kReadChunk = 64 * 1024;
+
+std::string AddressText(uint32_t address) {
+  return asio::ip::address_v4(address).to_string();
+}
+
+}  // namespace
+
+LoadClient::LoadClient(asio::io_context& io, size_t index, std::unique_ptr<ClientCodec> codec,
+                       ClientObserver& observer)
+    : socket_(io), index_(index), codec_(std::move(codec)), observer_(observer) {}
+
+void LoadClient::Start(uint32_t source, const asio::ip::tcp::endpoint& server) {
+  asio::error_code error;
+  socket_.open(asio::ip::tcp::v4(), error);
+  if (!error) socket_.bind(asio::ip::tcp::endpoint(asio::ip::address_v4(source), 0), error);
+  if (error) {
+    Failure("cannot bind to " + AddressText(source) + ": " + error.message());
+    return;
+  }
+  socket_.async_connect(server, [this, source](const asio::error_code& connect_error) {
+    if (closed_) return;
+    if (connect_error) {
+      Failure("cannot connect from " + AddressText(source) + ": " + connect_error.message());
+      return;
+    }
+    asio::error_code ignored;
+    socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    socket_.non_blocking(true, ignored);
+    std::vector<uint8_t> greeting;
+    codec_->Greeting(greeting);
+    Send(greeting);
+    ArmRead();
+  });
+}
+
+void LoadClient::SendLines(std::span<const uint32_t> numbers) {
+  std::vector<uint8_t> bytes;
+  for (const uint32_t number : numbers) codec_->ChatLine(ChatLineText(number), bytes);
+  Send(bytes);
+}
+
+void LoadClient::Close() {
+  closed_ = true;
+  asio::error_code ignored;
+  socket_.close(ignored);
+}
+
+void LoadClient::Admitted() {
+  observer_.OnAdmitted(index_);
+}
+void LoadClient::LoggedIn() {
+  observer_.OnLoggedIn(index_);
+}
+void LoadClient::Announcement() {
+  observer_.OnAnnouncement(index_);
+}
+void LoadClient::Delivery(uint32_t number) {
+  observer_.OnDelivery(index_, number, read_time_);
+}
+void LoadClient::Failure(std::string why) {
+  if (closed_) return;
+  Close();
+  observer_.OnFailure(index_, why);
+}
+
+void LoadClient::ArmRead() {
+  socket_.async_wait(asio::ip::tcp::socket::wait_read,
+                     [this](const asio::error_code& error) { OnReadable(error); });
+}
+
+void LoadClient::OnReadable(const asio::error_code& error) {
+  if (closed_ || error == asio::error::operation_aborted) return;
+  if (error) {
+    Failure("connection failed: " + error.message());
+    return;
+  }
+  static std::array<uint8_t, kReadChunk> scratch;
+  read_time_ = LoadClock::now();
+  for (;;) {
+    asio::error_code read_error;
+    const size_t n = socket_.read_some(asio::buffer(scratch), read_error);
+    if (read_error == asio::error::would_block || read_error == asio::error::try_again) break;
+    if (read_error) {
+      Failure(read_error == asio::error::eof ? "the server closed the connection"
+                                             : "connection failed: " + read_error.message());
+      return;
+    }
+    codec_->Feed(std::span<const uint8_t>(scratch.data(), n), answers_, *this);
+    if (closed_) return;
+    if (n < scratch.size()) break;
+  }
+  if (!answers_.empty()) {
+    Send(answers_);
+    answers_.clear();
+  }
+  ArmRead();
+}
+
+void LoadClient::Send(std::vector<uint8_t>& bytes) {
+  if (closed_ || bytes.empty()) return;
+  pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+  Flush();
+}
+
+void LoadClient::Flush() {
+  if (writing_ || pending_.empty() || closed_) return;
+  in_flight_.swap(pending_);
+  pending_.clear();
+  writing_ = true;
+  asio::async_write(socket_, asio::buffer(in_flight_),
+                    [this](const asio::error_code& error, size_t) {
+                      writing_ = false;
+                      if (closed_ || error == asio::error::operation_aborted) return;
+                      if (error) {
+                        Failure("sending failed: " + error.message());
+                        return;
+                      }
+                      Flush();
+                    });
+}
+
+}  // namespace vantrel::load

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "latency_summary.h"
+#include "load_options.h"
+
+namespace vantrel::load {
+
+// The figures of one chat phase.
+struct PhaseFigures {
+  size_t lines = 0;
+  size_t deliveries = 0;
+  double seconds = 0;  // from the first send until the last delivery arrived
+  LatencySummary latency;
+  std::optional<double> server_cpu_seconds;  // with a server PID only
+  std::optional<double> tool_cpu_seconds;    // this tool's own, to show it kept up
+};
+
+// The figures of one run.
+struct RunFigures {
+  Protocol protocol = Protocol::kVantrel;
+  size_t clients = 0;
+  size_t senders = 0;
+  double login_seconds = 0;  // from the first connect until every login and announcement
+  size_t announcements = 0;
+  std::optional<double> login_server_cpu_seconds;  // with a server PID only
+  std::optional<double> login_tool_cpu_seconds;
+  std::optional<uint64_t> rss_before_kib;  // before the first connect
+  std::optional<uint64_t> rss_idle_kib;    // with every client logged in and idle
+  PhaseFigures burst;
+  PhaseFigures paced;
+};
+
+// Runs the whole workload against the server: logs in every client (at most
+// `login_window` logins in flight, at most kMaxConnecting of them not yet
+// admitted), reads the server's memory once they are all
+// idle, sends the burst and then the paced lines, and checks that every line
+// reached every client it should, exactly once. Each phase must end within the
+// phase time-out. Returns the figures, or nothing with `error` saying what went
+// wrong (a refused login, a lost connection, missing deliveries at the time-out).
+std::optional<RunFigures> RunLoad(const RunOptions& options, std::string& error);
+
+}  // namespace vantrel::load

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace vantrel::load {
+
+// What the tool reads about the server's process from /proc. Each call opens,
+// reads and closes one file; nothing is kept.
+
+// The process's CPU time, user plus system, in seconds: the run time of its
+// threads in nanoseconds from /proc/PID/task/*/schedstat, or, where the kernel
+// keeps no such figures, utime + stime of /proc/PID/stat (clock ticks, usually
+// 10 ms, too coarse for a short burst). Nothing when the process is gone.
+std::optional<double> ProcessCpuSeconds(int pid);
+
+// The process's resident memory in KiB (VmRSS of /proc/PID/status).
+std::optional<uint64_t> ProcessRssKib(int pid);
+
+// The parsers behind them, over the files' text.
+// utime + stime in clock ticks: fields 14 and 15, counted after the command name
+// in parentheses (which may itself hold blanks and parentheses).
+std::optional<uint64_t> ParseStatCpuTicks(std::string_view stat);
+// The first field of a schedstat file: nanoseconds spent running.
+std::optional<uint64_t> ParseSchedstatNanoseconds(std::string_view schedstat);
+// The number of the "VmRSS:" line, in kB.
+std::optional<uint64_t> ParseStatusRssKib(std::string_view status);
+
+}  // namespace vantrel::load

@@ -1,0 +1,172 @@
+#include "vantrel_codec.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "codec_events.h"
+
+namespace vantrel::load {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using testing::RecordedEvents;
+
+// A server transaction as the wire carries it: the 20-byte header written out
+// field by field (flags, is-reply, type, ID, error, total and data size), then
+// `body`, which must be a whole field list.
+std::vector<uint8_t> FromServer(uint8_t is_reply, uint16_t type, uint32_t id, uint32_t error,
+                                const std::vector<uint8_t>& body) {
+  const auto size = static_cast<uint32_t>(body.size());
+  std::vector<uint8_t> bytes = {0x00, is_reply, static_cast<uint8_t>(type >> 8),
+                                static_cast<uint8_t>(type)};
+  for (const uint32_t value : {id, error, size, size}) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+      bytes.push_back(static_cast<uint8_t>(value >> shift));
+  }
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  return bytes;
+}
+
+const std::vector<uint8_t> kAccepted = {'T', 'R', 'T', 'P', 0x00, 0x00, 0x00, 0x00};
+const std::vector<uint8_t> kNoFields = {0x00, 0x00};
+// 354 with field 110 (user access): bits 9 and 10.
+const std::vector<uint8_t> kPrivileges = {0x00, 0x01, 0x00, 0x6E, 0x00, 0x08, 0x00,
+                                          0x60, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+
+class VantrelCodecTest : public ::testing::Test {
+ protected:
+  std::vector<uint8_t> Feed(const std::vector<uint8_t>& bytes) {
+    std::vector<uint8_t> out;
+    codec_->Feed(bytes, out, events_);
+    return out;
+  }
+  void LogIn() {
+    Feed(kAccepted);
+    Feed(FromServer(1, 0, 1, 0, kNoFields));
+    Feed(FromServer(0, 354, 1, 0, kPrivileges));
+    Feed(FromServer(0, 109, 2, 0, kNoFields));
+  }
+
+  std::unique_ptr<ClientCodec> codec_ = MakeCodec(Protocol::kVantrel, 3);
+  RecordedEvents events_;
+};
+
+TEST_F(VantrelCodecTest, GreetsWithTheClientHandshake) {
+  std::vector<uint8_t> out;
+  codec_->Greeting(out);
+  EXPECT_THAT(out, ElementsAre('T', 'R', 'T', 'P', 'V', 'A', 'N', 'T', 0x00, 0x01, 0x00, 0x02));
+}
+
+TEST_F(VantrelCodecTest, AnswersTheAcceptedHandshakeWithAGuestLogin) {
+  EXPECT_THAT(
+      Feed(kAccepted),
+      ElementsAreArray<uint8_t>({
+          0x00, 0x00, 0x00, 0x6B,                                // request 107
+          0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,        // ID 1, error 0
+          0x00, 0x00, 0x00, 0x22, 0x00, 0x00, 0x00, 0x22,        // 34 bytes
+          0x00, 0x04,                                            // four fields
+          0x00, 0x69, 0x00, 0x05, 0x98, 0x8A, 0x9A, 0x8C, 0x8B,  // 105: "guest" complemented
+          0x00, 0xA0, 0x00, 0x02, 0x00, 0xBE,                    // 160: version 190
+          0x00, 0x66, 0x00, 0x07, 'l',  'd',  '0',  '0',  '0',  '0', '3',  // 102: nickname
+          0x00, 0x68, 0x00, 0x02, 0x00, 0x80,                              // 104: icon 128
+      }));
+  EXPECT_EQ(events_.admitted, 1);
+  EXPECT_TRUE(events_.failures.empty());
+}
+
+TEST_F(VantrelCodecTest, LoggedInOnlyAtTheAgreementAfterReplyAndPrivileges) {
+  Feed(kAccepted);
+  Feed(FromServer(1, 0, 1, 0, kNoFields));
+  Feed(FromServer(0, 354, 1, 0, kPrivileges));
+  EXPECT_EQ(events_.logged_in, 0);
+  Feed(FromServer(0, 109, 2, 0, kNoFields));
+  EXPECT_EQ(events_.logged_in, 1);
+  EXPECT_TRUE(events_.failures.empty());
+}
+
+TEST_F(VantrelCodecTest, AgreementWithoutPrivilegesIsAFailure) {
+  Feed(kAccepted);
+  Feed(FromServer(1, 0, 1, 0, kNoFields));
+  Feed(FromServer(0, 109, 1, 0, kNoFields));
+  EXPECT_EQ(events_.logged_in, 0);
+  ASSERT_EQ(events_.failures.size(), 1u);
+}
+
+TEST_F(VantrelCodecTest, RefusedHandshakeAndRefusedLoginAreFailures) {
+  EXPECT_TRUE(Feed({'T', 'R', 'T', 'P', 0x00, 0x00, 0x00, 0x01}).empty());
+  ASSERT_EQ(events_.failures.size(), 1u);
+  EXPECT_EQ(events_.admitted, 0);
+
+  auto other = MakeCodec(Protocol::kVantrel, 4);
+  RecordedEvents events;
+  std::vector<uint8_t> out;
+  other->Feed(kAccepted, out, events);
+  // Error reply to the login: field 100 "Incorrect login."
+  std::vector<uint8_t> body = {0x00, 0x01, 0x00, 0x64, 0x00, 0x10};
+  for (char c : std::string_view("Incorrect login.")) body.push_back(static_cast<uint8_t>(c));
+  other->Feed(FromServer(1, 0, 1, 1, body), out, events);
+  ASSERT_EQ(events.failures.size(), 1u);
+  EXPECT_THAT(events.failures[0], HasSubstr("Incorrect login."));
+}
+
+TEST_F(VantrelCodecTest, CountsAnnouncementsAndDeliveriesSplitAnywhere) {
+  LogIn();
+  std::vector<uint8_t> stream = FromServer(0, 301, 3, 0, kNoFields);
+  // 106 with field 101: the server's name prefix, then line 42's text.
+  std::vector<uint8_t> body = {0x00, 0x01, 0x00, 0x65, 0x00, 0x1C};
+  for (char c : std::string_view("\r        guest:  #L0000042 x")) {
+    body.push_back(static_cast<uint8_t>(c));
+  }
+  const auto chat = FromServer(0, 106, 4, 0, body);
+  stream.insert(stream.end(), chat.begin(), chat.end());
+  for (const uint8_t byte : stream) Feed({byte});
+  EXPECT_EQ(events_.announcements, 1);
+  EXPECT_THAT(events_.deliveries, ElementsAre(42u));
+  EXPECT_TRUE(events_.failures.empty());
+}
+
+TEST_F(VantrelCodecTest, ChatTextIsFoundAmongOtherFields) {
+  LogIn();
+  // 106 from a private room: field 114 (chat ID 9) before field 101.
+  Feed(FromServer(0, 106, 3, 0, {0x00, 0x02, 0x00, 0x72, 0x00, 0x02, 0x00, 0x09, 0x00, 0x65, 0x00,
+                                 0x09, '#',  'L',  '0',  '0',  '0',  '0',  '0',  '0',  '7'}));
+  EXPECT_THAT(events_.deliveries, ElementsAre(7u));
+  // A list whose count promises a field that is not there holds no text.
+  Feed(FromServer(0, 106, 4, 0, {0x00, 0x01, 0x00, 0x65, 0x00, 0x09, '#', 'L'}));
+  EXPECT_EQ(events_.failures.size(), 1u);
+}
+
+TEST_F(VantrelCodecTest, ChatRefusalIsAFailure) {
+  LogIn();
+  // 104 with field 109 = 1 and field 101 "No."
+  Feed(FromServer(
+      0, 104, 3, 0,
+      {0x00, 0x02, 0x00, 0x6D, 0x00, 0x02, 0x00, 0x01, 0x00, 0x65, 0x00, 0x03, 'N', 'o', '.'}));
+  ASSERT_EQ(events_.failures.size(), 1u);
+  EXPECT_THAT(events_.failures[0], HasSubstr("No."));
+}
+
+TEST_F(VantrelCodecTest, ChatLineIsARequest105WithTheTextInField101) {
+  LogIn();
+  std::vector<uint8_t> out;
+  codec_->ChatLine("hi", out);
+  EXPECT_THAT(out, ElementsAre(0x00, 0x00, 0x00, 0x69,                          // request 105
+                               0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00,  // ID 2
+                               0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x08,  // 8 bytes
+                               0x00, 0x01, 0x00, 0x65, 0x00, 0x02, 'h', 'i'));
+}
+
+TEST_F(VantrelCodecTest, UnexpectedHeaderIsAFailure) {
+  LogIn();
+  // A chunk whose total size differs from its data size: the server never splits.
+  Feed({0x00, 0x00, 0x00, 0x6A, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00});
+  EXPECT_EQ(events_.failures.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vantrel::load
