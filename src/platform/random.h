@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <random>
 
@@ -15,13 +14,6 @@ class Random {
   explicit Random(uint64_t seed) : engine_(seed) {}
 
   uint32_t Next32() { return static_cast<uint32_t>(engine_()); }
-
-  // 16 random bytes.
-  std::array<uint8_t, 16> Guid() {
-    std::array<uint8_t, 16> guid{};
-    for (auto& byte : guid) byte = static_cast<uint8_t>(engine_());
-    return guid;
-  }
 
  private:
   std::mt19937_64 engine_;

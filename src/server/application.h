@@ -96,8 +96,6 @@ class CMyApplication {
   // The permanent ban list, mirroring "Banned"; loaded at start-up.
   PermanentBanList& PermanentBans() { return permanent_bans_; }
   DispatchTable& Handlers() { return handlers_; }
-  // 107 and 121, the only types a client may send before it has logged in.
-  DispatchTable& LoginHandlers() { return login_handlers_; }
 
   ClientList& Clients() { return clients_; }
   // The private chat rooms; a client leaving the list leaves every room.
@@ -198,7 +196,7 @@ class CMyApplication {
   PermanentBanList permanent_bans_{folder_, clock_};
   Statistics stats_;
   DispatchTable handlers_;
-  DispatchTable login_handlers_;
+  DispatchTable login_handlers_;  // 107 and 121: all a client may send before logging in
   UFieldData pass_fields_;  // the fields of the request being dispatched
 
   // The connection-flood run: the last admitted address, when its run began and
