@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "logs/log_window.h"
-#include "platform/file_io.h"
 #include "news/news_files.h"
 #include "platform/file_failure.h"
+#include "platform/file_io.h"
 
 namespace vantrel {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "logs/log_window.h"
 #include "news/host_text.h"
-#include "platform/file_io.h"
 #include "platform/file_failure.h"
+#include "platform/file_io.h"
 #include "platform/mac_roman.h"
 #include "server/operator.h"
 

@@ -33,8 +33,7 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
   RegisterChatHandlers(handlers_);
   RegisterBanHandlers(handlers_);
   // A client that goes leaves every private chat it was in.
-  clients_.AddLeaveObserver(
-      [this](ClientSession& leaving) { chat_rooms_.RemoveFromAll(leaving); });
+  clients_.AddLeaveObserver([this](ClientSession& leaving) { chat_rooms_.RemoveFromAll(leaving); });
   stats_.SetStartTime(clock_.LocalTime());
 }
 

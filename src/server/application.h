@@ -197,7 +197,7 @@ class CMyApplication {
   Statistics stats_;
   DispatchTable handlers_;
   DispatchTable login_handlers_;  // 107 and 121: all a client may send before logging in
-  UFieldData pass_fields_;  // the fields of the request being dispatched
+  UFieldData pass_fields_;        // the fields of the request being dispatched
 
   // The connection-flood run: the last admitted address, when its run began and
   // how many connections followed the first one.
