@@ -8,5 +8,5 @@ cd "$(dirname "$0")/.."
 folder="${1:-server-folder}"
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release
+cmake --build --preset release --target vantrel-server
 exec build/release/src/vantrel-server --dir "$folder"
