@@ -1,6 +1,5 @@
 #include "accounts/account_store.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <system_error>
@@ -10,6 +9,7 @@
 #include "accounts/account_files.h"
 #include "accounts/account_record_layout.h"
 #include "platform/file_failure.h"
+#include "platform/file_io.h"
 #include "platform/mac_roman.h"
 #include "platform/trash.h"
 
@@ -37,10 +37,6 @@ std::string_view StoredLogin(const AccountRecord& record) {
   return account_files::CutTo(record.login, account_record_layout::kMaxLogin);
 }
 
-int LastError() {
-  return errno != 0 ? errno : EIO;
-}
-
 // Up to one record's bytes of the regular file at `path`; nothing when it cannot
 // be opened.
 std::optional<std::vector<uint8_t>> ReadRecordBytes(const fs::path& path) {
@@ -52,20 +48,6 @@ std::optional<std::vector<uint8_t>> ReadRecordBytes(const fs::path& path) {
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));  // a short read means damaged
   std::fclose(file);
   return bytes;
-}
-
-// Writes `bytes` as the whole new file `path` (`mode` "wbx" refuses an existing
-// one); returns 0 or the errno of the failure. The file may be left behind.
-int WriteWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes, const char* mode) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), mode);
-  if (file == nullptr) return LastError();
-  int failure = 0;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0) {
-    failure = LastError();
-  }
-  if (std::fclose(file) != 0 && failure == 0) failure = LastError();
-  return failure;
 }
 
 }  // namespace
@@ -109,7 +91,7 @@ void AccountStore::Create(const AccountRecord& record) const {
     Raise(kErrorCodeExists);
   }
   const fs::path file = folder / kUserDataFileName;
-  const int failure = WriteWholeFile(file, EncodeAccountRecord(record), "wbx");
+  const int failure = WriteFileSynced(file, EncodeAccountRecord(record));
   if (failure != 0) {
     fs::remove(file, error);
     fs::remove(folder, error);
@@ -125,16 +107,8 @@ void AccountStore::Write(const AccountRecord& record) const {
   std::error_code error;
   if (!fs::is_regular_file(file, error)) Raise(kErrorCodeNotFound);
 
-  const fs::path temporary = *folder / kUserDataTemporaryName;
-  int failure = WriteWholeFile(temporary, EncodeAccountRecord(record), "wb");
-  if (failure == 0) {
-    fs::rename(temporary, file, error);
-    failure = error.value();
-  }
-  if (failure != 0) {
-    fs::remove(temporary, error);
-    RaiseFileFailure(kWriteRecordText, failure);
-  }
+  ReplaceFile(file, *folder / kUserDataTemporaryName, EncodeAccountRecord(record),
+              kWriteRecordText);
 }
 
 void AccountStore::Delete(std::string_view login) const {
