@@ -20,8 +20,6 @@ class CException : public std::exception {
   int16_t Code() const { return code_; }
   // The operating system's error number, 0 when there is none.
   int32_t SystemError() const { return system_error_; }
-  // The source file name that raised it, empty when not recorded.
-  const std::string& Source() const { return source_; }
   uint32_t Line() const { return line_; }
   // The text given when raised; empty when the failure is described by its class and code.
   const std::string& Text() const { return text_; }

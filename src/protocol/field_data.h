@@ -62,8 +62,6 @@ class UFieldData {
 
   // The position of a field with this ID, 0 when absent (ID 0 is never found).
   size_t Find(uint16_t id) const;
-  // The data size of the field with this ID, 0 when absent.
-  size_t SizeOf(uint16_t id) const { return DataAt(Find(id)).size(); }
   // The data of the field with this ID; empty when absent.
   std::span<const uint8_t> Data(uint16_t id) const { return DataAt(Find(id)); }
   size_t Read(uint16_t id, size_t offset, std::span<uint8_t> destination) const {

@@ -77,8 +77,6 @@ class TransactionSession {
   bool IsClosePending() const { return transport_ && transport_->IsClosePending(); }
   bool IsBroken() const { return broken_; }
 
-  // The connection; null once detached.
-  Transport* GetTransport() const { return transport_.get(); }
   // Leaves the session without a transport, so that destroying the session
   // keeps the connection open.
   std::unique_ptr<Transport> DetachTransport() { return std::move(transport_); }

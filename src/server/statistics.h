@@ -32,8 +32,6 @@ class Statistics {
 
   // The moment the statistics count from, local time; shown as "Since:".
   void SetStartTime(const std::tm& when);
-  // The locale's short date ("%x"), a blank and the time ("%X"), Mac Roman.
-  const std::string& SinceText() const { return since_text_; }
 
   // Until a counter is set, the live counts are all 0.
   void SetLiveCounter(LiveCounter counter) { live_counter_ = std::move(counter); }
