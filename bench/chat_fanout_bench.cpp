@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "accounts/access_privileges.h"
 #include "chat/chat_delivery.h"
 #include "chat/chat_line.h"
+#include "protocol/access_privileges.h"
 #include "protocol/field_ids.h"
 #include "server/client_list.h"
 #include "support/memory_transport.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "accounts/access_privileges.h"
+#include "protocol/access_privileges.h"
 
 namespace vantrel::load {
 

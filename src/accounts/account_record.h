@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "accounts/access_privileges.h"
+#include "protocol/access_privileges.h"
 
 namespace vantrel {
 

@@ -9,7 +9,6 @@
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
 #include "server/user_identity.h"
 #include "server/user_names.h"
 
@@ -29,19 +28,19 @@ constexpr const char* kTemporarilyBannedText = "You are temporarily banned on th
 constexpr const char* kIncorrectLoginText = "Incorrect login.";
 constexpr std::array<uint8_t, 4> kUrlBannerKind = {'U', 'R', 'L', ' '};
 
-void WriteConnectLog(Request& request) {
+void WriteConnectLog(const AccountServices& services, Request& request) {
   const ClientSession& client = request.client;
   const std::string address = AddressText(client.address);
-  request.server.Files().Connect({address, client.login, client.display_name});
+  services.log_files.Connect({address, client.login, client.display_name});
 }
 
 // Every refusal of a login: the error reply, the failed-login time from which
 // the pass closes the connection, and the log line.
-void RefuseLogin(Request& request, std::string_view text) {
+void RefuseLogin(const AccountServices& services, Request& request, std::string_view text) {
   SendErrorReply(request.transaction, text);
   // 0 means "no refused login"; a refusal in the server's first second counts from 1.
   request.client.failed_login_time = std::max<uint32_t>(request.now, 1);
-  request.server.Log().Line(request.client.LogWho(), "Login failed");
+  services.log.Line(request.client.LogWho(), "Login failed");
 }
 
 AccountIdentity IdentityOf(const AccountRecord& account, const std::string& login) {
@@ -49,27 +48,28 @@ AccountIdentity IdentityOf(const AccountRecord& account, const std::string& logi
 }
 
 // The steps both paths end with once the user is visible.
-void CompleteLogin(Request& request) {
+void CompleteLogin(const AccountServices& services, Request& request) {
   ClientSession& client = request.client;
   client.logged_in = true;
-  request.server.Log().Line(client.LogWho(), "Login successful");
+  services.log.Line(client.LogWho(), "Login successful");
   UFieldData access;
   access.AddField(kFieldUserAccess, client.privileges.bytes);
   client.connection->SendRequest(kTranUserAccess, access);
 }
 
-void SendAgreement(Request& request, const AccountRecord& account) {
+void SendAgreement(const AccountServices& services, Request& request,
+                   const AccountRecord& account) {
   UFieldData agreement;
   if (account.privileges.Test(kPrivilegeNoAgreement)) {
     agreement.AddInteger(kFieldNoAgreement, 1);
-  } else if (const std::string* text = request.server.Texts().Agreement()) {
+  } else if (const std::string* text = services.texts.Agreement()) {
     agreement.AddText(kFieldData, *text);
   }
   request.client.connection->SendRequest(kTranShowAgreement, agreement);
 }
 
-void SendBanner(Request& request) {
-  const ServerTexts& texts = request.server.Texts();
+void SendBanner(const AccountServices& services, Request& request) {
+  const ServerTexts& texts = services.texts;
   const auto kind = texts.BannerKind();
   if (request.client.client_version < kFirstBannerClientVersion || !kind) return;
   const std::string& link = texts.BannerLink();
@@ -82,15 +82,14 @@ void SendBanner(Request& request) {
 
 // 107: checks the bans, reads and checks the account, answers with the server's
 // version and name, and sends the privileges and the agreement.
-void Login(Request& request) {
+void Login(const AccountServices& services, const AccountStore& store, Request& request) {
   ClientSession& client = request.client;
-  CMyApplication& server = request.server;
-  if (server.PermanentBans().IsBanned(client.address)) {
-    RefuseLogin(request, kPermanentlyBannedText);
+  if (services.permanent_bans.IsBanned(client.address)) {
+    RefuseLogin(services, request, kPermanentlyBannedText);
     return;
   }
-  if (server.TemporaryBans().IsBanned(client.address, request.now)) {
-    RefuseLogin(request, kTemporarilyBannedText);
+  if (services.temporary_bans.IsBanned(client.address, request.now)) {
+    RefuseLogin(services, request, kTemporarilyBannedText);
     return;
   }
 
@@ -104,46 +103,47 @@ void Login(Request& request) {
 
   AccountRecord account;
   try {
-    account = server.Accounts().Read(login);
+    account = store.Read(login);
   } catch (const Omberly::CException& failure) {
     if (IsAccountNotFound(failure)) {
-      RefuseLogin(request, kIncorrectLoginText);
+      RefuseLogin(services, request, kIncorrectLoginText);
     } else {
-      RefuseLogin(request, "Cannot read account " + CurlyQuoted(login) + ":\r" +
-                               failure.Description().substr(0, kFailureDescriptionLimit) + "\r" +
-                               failure.IdentificationText().substr(0, kFailureCodeLimit));
+      RefuseLogin(services, request,
+                  "Cannot read account " + CurlyQuoted(login) + ":\r" +
+                      failure.Description().substr(0, kFailureDescriptionLimit) + "\r" +
+                      failure.IdentificationText().substr(0, kFailureCodeLimit));
     }
     return;
   }
   if (password != account.scrambled_password) {
-    RefuseLogin(request, kIncorrectLoginText);
+    RefuseLogin(services, request, kIncorrectLoginText);
     return;
   }
 
   UFieldData reply;
   reply.AddInteger(kFieldVersion, kServerVersion);
   reply.AddInteger(kFieldLoginReserved, 0);
-  reply.AddText(kFieldServerName, server.Settings().server_name);
+  reply.AddText(kFieldServerName, services.settings.Settings().server_name);
   request.transaction.SendReply(reply);
 
   client.account_name = CutText(account.name, kMaxNameBytes);
   client.login = CutText(login, kMaxNameBytes);
   const bool visible = !nickname.empty() && icon != 0;
   if (visible) {
-    ApplyLoginIdentity(server.Clients(), client, nickname, icon, IdentityOf(account, client.login));
-    CompleteLogin(request);
+    ApplyLoginIdentity(services.clients, client, nickname, icon, IdentityOf(account, client.login));
+    CompleteLogin(services, request);
   }
-  SendAgreement(request, account);
-  if (visible) WriteConnectLog(request);
+  SendAgreement(services, request, account);
+  if (visible) WriteConnectLog(services, request);
 }
 
 // 121: the user agreed; takes nickname, icon and options, becomes visible and
 // is sent the banner.
-void Agreed(Request& request) {
+void Agreed(const AccountServices& services, const AccountStore& store, Request& request) {
   ClientSession& client = request.client;
   AccountRecord account;
   try {
-    account = request.server.Accounts().Read(client.login);
+    account = store.Read(client.login);
   } catch (const Omberly::CException&) {
     SendErrorReply(request.transaction, "Cannot read account " + CurlyQuoted(client.login) + ".");
     client.failed_login_time = std::max<uint32_t>(request.now, 1);
@@ -151,10 +151,10 @@ void Agreed(Request& request) {
   }
   request.transaction.SendReply(UFieldData());
   const AccountIdentity identity = IdentityOf(account, client.login);
-  ApplyUserInfo(request.server.Clients(), client, request.fields, &identity);
-  CompleteLogin(request);
-  WriteConnectLog(request);
-  SendBanner(request);
+  ApplyUserInfo(services.clients, client, request.fields, &identity);
+  CompleteLogin(services, request);
+  WriteConnectLog(services, request);
+  SendBanner(services, request);
 }
 
 }  // namespace
@@ -166,10 +166,15 @@ std::string LookupLogin(std::string_view plain_login) {
   return login;
 }
 
-void RegisterLoginHandlers(DispatchTable& login_table, DispatchTable& logged_in_table) {
-  login_table.Register(kTranLogin, Login);
-  login_table.Register(kTranAgreed, Agreed);
-  logged_in_table.Register(kTranAgreed, Agreed);
+void RegisterLoginHandlers(DispatchTable& table, const AccountServices& services,
+                           const AccountStore& store) {
+  table.RegisterBeforeLogin(
+      kTranLogin, [&services, &store](Request& request) { Login(services, store, request); });
+  const Handler agreed = [&services, &store](Request& request) {
+    Agreed(services, store, request);
+  };
+  table.RegisterBeforeLogin(kTranAgreed, agreed);
+  table.Register(kTranAgreed, agreed);
 }
 
 }  // namespace vantrel

@@ -3,7 +3,16 @@
 #include <string>
 #include <string_view>
 
+#include "accounts/account_store.h"
+#include "bans/permanent_ban_list.h"
+#include "bans/temporary_ban_list.h"
+#include "logs/log_files.h"
+#include "logs/log_window.h"
+#include "news/server_texts.h"
+#include "server/client_list.h"
+#include "server/core_services.h"
 #include "server/dispatch_table.h"
+#include "server/operator.h"
 
 namespace vantrel {
 
@@ -22,8 +31,23 @@ inline constexpr uint32_t kFirstBannerClientVersion = 151;
 // turned into a hyphen.
 std::string LookupLogin(std::string_view plain_login);
 
+// What the accounts capability uses of the server core and of the other
+// capabilities. Everything referred to must outlive the capability.
+struct AccountServices {
+  ClientList& clients;
+  LogWindow& log;
+  LogFiles& log_files;
+  SettingsStore& settings;
+  Operator& op;
+  FailureReporter& failures;
+  const PermanentBanList& permanent_bans;
+  TemporaryBanList& temporary_bans;
+  const ServerTexts& texts;  // the agreement and the banner
+};
+
 // Registers 107 and 121 for clients that have not logged in, and 121 for
-// logged-in clients.
-void RegisterLoginHandlers(DispatchTable& login_table, DispatchTable& logged_in_table);
+// logged-in clients. REQUIRES: `services` and `store` outlive `table`.
+void RegisterLoginHandlers(DispatchTable& table, const AccountServices& services,
+                           const AccountStore& store);
 
 }  // namespace vantrel

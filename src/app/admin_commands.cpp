@@ -3,10 +3,10 @@
 #include <string>
 
 #include "accounts/admin_link.h"
+#include "app/application.h"
 #include "logs/log_window.h"
 #include "platform/mac_roman.h"
 #include "platform/url_opener.h"
-#include "server/application.h"
 
 namespace vantrel {
 namespace {
@@ -46,31 +46,32 @@ void AdminCommand(CMyApplication& server, std::ostream& out, std::string_view ar
   const std::string login =
       blank == std::string_view::npos ? std::string() : Utf8ToMacRoman(arguments.substr(blank + 1));
   auto done = [&server, &out](const HeadAdminOutcome& outcome) {
-    server.TakeHeadAdminOutcome(outcome);
+    server.Accounts().TakeHeadAdminOutcome(outcome);
     out << Describe(outcome) << "\n";
     if (outcome.makes_head_admin) {
-      out << "The head administrator account is now " << Quoted(server.Settings().head_admin_login)
-          << ".\n";
+      out << "The head administrator account is now "
+          << Quoted(server.Core().Settings().head_admin_login) << ".\n";
     }
   };
-  Operator& op = server.GetOperator();
+  Operator& op = server.Core().GetOperator();
   if (action == "reset" && login.empty()) {
-    ResetAdminAccount(server.Accounts(), server.Settings().head_admin_login, op, done);
+    ResetAdminAccount(server.Accounts().Store(), server.Core().Settings().head_admin_login, op,
+                      done);
   } else if (action == "select" && !login.empty()) {
-    SelectHeadAdminAccount(server.Accounts(), login, op, done);
+    SelectHeadAdminAccount(server.Accounts().Store(), login, op, done);
   } else if (action == "create" && !login.empty()) {
-    CreateNewAdminAccount(server.Accounts(), login, op, done);
+    CreateNewAdminAccount(server.Accounts().Store(), login, op, done);
   } else {
     out << "Usage: admin reset | admin select LOGIN | admin create LOGIN\n";
   }
 }
 
 void ConnectAdminCommand(CMyApplication& server, std::ostream& out, std::string_view) {
-  const uint32_t bound = server.Settings().server_ip_address;
+  const uint32_t bound = server.Core().Settings().server_ip_address;
   ConnectAsAdministrator(
-      server.Accounts(), server.Settings().head_admin_login, bound != 0 ? bound : kLoopbackAddress,
-      server.ListeningPort(), server.GetOperator(), OpenUrlWithHandler,
-      [&out](const ConnectAdminOutcome& outcome) {
+      server.Accounts().Store(), server.Core().Settings().head_admin_login,
+      bound != 0 ? bound : kLoopbackAddress, server.Core().ListeningPort(),
+      server.Core().GetOperator(), OpenUrlWithHandler, [&out](const ConnectAdminOutcome& outcome) {
         switch (outcome.result) {
           case ConnectAdminResult::kOpened:
             out << MacRomanToOperatorText(outcome.link) << "\nOpened with the registered client.\n";

@@ -4,11 +4,11 @@
 #include <cstddef>
 #include <string>
 
+#include "app/application.h"
 #include "bans/address_range.h"
 #include "bans/ban_list_edit.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
-#include "server/application.h"
 
 namespace vantrel {
 namespace {
@@ -47,7 +47,7 @@ std::string ShownRange(const BanRecord& record) {
 // Saves the working list and reports who it disconnected; false when it could not be saved.
 bool Save(CMyApplication& server, std::ostream& out, const BanList& working) {
   try {
-    const size_t closed = SaveOperatorBans(server, working);
+    const size_t closed = server.Bans().SaveOperatorBans(working);
     if (closed != 0)
       out << "Disconnected " << closed << (closed == 1 ? " user" : " users") << ".\n";
     return true;
@@ -59,7 +59,7 @@ bool Save(CMyApplication& server, std::ostream& out, const BanList& working) {
 }
 
 void List(CMyApplication& server, std::ostream& out) {
-  const BanList working = server.PermanentBans().ReadWorkingList();
+  const BanList working = server.Bans().Permanent().ReadWorkingList();
   if (working.empty()) {
     out << "The ban list is empty.\n";
     return;
@@ -80,8 +80,8 @@ void Add(CMyApplication& server, std::ostream& out, std::string_view arguments) 
     out << kUsageText;
     return;
   }
-  BanList working = server.PermanentBans().ReadWorkingList();
-  AddOperatorBan(working, range, Utf8ToMacRoman(words.rest), server.GetClock().LocalTime());
+  BanList working = server.Bans().Permanent().ReadWorkingList();
+  AddOperatorBan(working, range, Utf8ToMacRoman(words.rest), server.Core().GetClock().LocalTime());
   const std::string shown = ShownRange(working.back());
   if (Save(server, out, working)) out << "Banned " << shown << ".\n";
 }
@@ -94,7 +94,7 @@ void Remove(CMyApplication& server, std::ostream& out, std::string_view argument
     out << kUsageText;
     return;
   }
-  BanList working = server.PermanentBans().ReadWorkingList();
+  BanList working = server.Bans().Permanent().ReadWorkingList();
   if (number > working.size()) {
     out << "There is no entry " << number << "; the list holds " << working.size() << ".\n";
     return;

@@ -6,12 +6,12 @@
 
 #include "accounts/login_name.h"
 #include "app/admin_commands.h"
+#include "app/application.h"
 #include "app/ban_commands.h"
 #include "app/reload_command.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
 #include "prefs/settings_console.h"
-#include "server/application.h"
 
 namespace vantrel {
 namespace {
@@ -43,14 +43,23 @@ void Help(CMyApplication&, std::ostream& out, std::string_view);
 void Stats(CMyApplication& server, std::ostream& out, std::string_view) {
   // Labels are padded to the longest, "Downloads in progress:".
   constexpr size_t kLabelWidth = 24;
-  for (const auto& [label, value] : server.Stats().Lines()) {
+  for (const auto& [label, value] : server.Core().StatisticsLines()) {
     out << label << std::string(kLabelWidth - std::min(kLabelWidth, label.size()), ' ')
         << MacRomanToOperatorText(value) << "\n";
   }
 }
 
+void Counters(CMyApplication& server, std::ostream& out, std::string_view) {
+  // Names are padded to the longest, "autoban_connection_flood".
+  constexpr size_t kNameWidth = 26;
+  for (const auto& [name, value] : server.Core().GetCounters().Lines()) {
+    out << name << std::string(kNameWidth - std::min(kNameWidth, name.size()), ' ') << value
+        << "\n";
+  }
+}
+
 void Log(CMyApplication& server, std::ostream& out, std::string_view) {
-  out << MacRomanToOperatorText(server.Log().Text()) << "\n";
+  out << MacRomanToOperatorText(server.Core().Log().Text()) << "\n";
 }
 
 void Broadcast(CMyApplication& server, std::ostream& out, std::string_view text) {
@@ -58,12 +67,12 @@ void Broadcast(CMyApplication& server, std::ostream& out, std::string_view text)
     out << "Usage: broadcast TEXT\n";
     return;
   }
-  server.BroadcastServerMessage(Utf8ToMacRoman(text));
+  server.Chat().BroadcastServerMessage(Utf8ToMacRoman(text));
   out << "Sent to every logged-in user.\n";
 }
 
 void Options(CMyApplication& server, std::ostream& out, std::string_view) {
-  out << SettingsListText(server.Settings());
+  out << SettingsListText(server.Core().Settings());
 }
 
 void Set(CMyApplication& server, std::ostream& out, std::string_view arguments) {
@@ -75,13 +84,13 @@ void Set(CMyApplication& server, std::ostream& out, std::string_view arguments) 
   std::string value(setting.arguments);
   if (setting.name == kHeadAdminLoginSetting) {
     // A typed login is cleaned like any login, and the operator told when that changed it.
-    value = MacRomanToUtf8(CleanTypedLogin(Utf8ToMacRoman(value), server.GetOperator()));
+    value = MacRomanToUtf8(CleanTypedLogin(Utf8ToMacRoman(value), server.Core().GetOperator()));
   }
-  const SetSettingResult result = SetSetting(server.Settings(), setting.name, value);
+  const SetSettingResult result = SetSetting(server.Core().Settings(), setting.name, value);
   out << result.text;
   if (!result.ok) return;
   try {
-    server.ApplySettings(result.applied);
+    server.Core().ApplySettings(result.applied);
   } catch (const Omberly::CException& failure) {
     out << "The settings could not be saved: " << MacRomanToOperatorText(failure.Description())
         << "\n";
@@ -90,11 +99,11 @@ void Set(CMyApplication& server, std::ostream& out, std::string_view arguments) 
 
 void Quit(CMyApplication& server, std::ostream&, std::string_view arguments) {
   if (arguments == "now") {
-    server.Quit();
+    server.Core().Quit();
   } else if (arguments.empty()) {
-    server.QuitRequest();
+    server.Core().QuitRequest();
   } else {
-    server.PoliteQuit(Utf8ToMacRoman(arguments));
+    server.Core().PoliteQuit(Utf8ToMacRoman(arguments));
   }
 }
 
@@ -107,6 +116,8 @@ struct Command {
 constexpr std::array kCommands = {
     Command{"help", "help                 this list", Help},
     Command{"stats", "stats                the statistics", Stats},
+    Command{"counters", "counters             refusals, auto-bans, drops and failures by kind",
+            Counters},
     Command{"log", "log                  the log window's text", Log},
     Command{"broadcast", "broadcast TEXT       a server message to every logged-in user",
             Broadcast},

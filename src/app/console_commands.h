@@ -7,9 +7,9 @@ namespace vantrel {
 
 class CMyApplication;
 
-// Runs one operator command line (UTF-8): help, stats, log, broadcast TEXT,
-// options, set SETTING VALUE, quit [MESSAGE], quit now, admin reset|select
-// LOGIN|create LOGIN, connect-admin. What it prints goes to `out` as UTF-8 (a
+// Runs one operator command line (UTF-8): help, stats, counters, log, broadcast TEXT,
+// reload, options, set SETTING VALUE, quit [MESSAGE], quit now, admin reset|select
+// LOGIN|create LOGIN, connect-admin, ban list|add|remove. What it prints goes to `out` as UTF-8 (a
 // command that asks the operator prints when answered, so `out` must outlive
 // the server's questions); an unknown command prints a hint to `help`.
 void RunConsoleCommand(CMyApplication& server, std::ostream& out, std::string_view line);

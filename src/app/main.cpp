@@ -10,12 +10,12 @@
 
 #include <asio.hpp>
 
+#include "app/application.h"
 #include "app/console.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
 #include "platform/terminal.h"
-#include "server/application.h"
 
 namespace {
 
@@ -95,13 +95,13 @@ int main(int argc, char** argv) {
                                  });
   vantrel::Console operator_console(server, std::cout, vantrel::StandardInputIsTerminal());
   console = &operator_console;
-  server.SetOperator(&operator_console);
-  server.SetQuitHandler([&io] { io.stop(); });
+  server.Core().SetOperator(&operator_console);
+  server.Core().SetQuitHandler([&io] { io.stop(); });
 
   // SIGINT and SIGTERM quit without asking.
   asio::signal_set signals(io, SIGINT, SIGTERM);
   signals.async_wait([&server](const asio::error_code& error, int) {
-    if (!error) server.Quit();
+    if (!error) server.Core().Quit();
   });
 
   try {
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
       io.run();
       break;
     } catch (const std::exception& failure) {
-      server.ReportFailure(failure);
+      server.Core().ReportFailure(failure);
     }
   }
   return 0;

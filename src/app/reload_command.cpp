@@ -1,18 +1,17 @@
 #include "app/reload_command.h"
 
+#include "app/application.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
-#include "server/application.h"
 
 namespace vantrel {
 
 void ReloadCommand(CMyApplication& server, std::ostream& out, std::string_view /*arguments*/) {
   try {
-    server.Board().Load(server.Log());
-    server.LoadTexts(/*reload=*/true);
+    server.Core().Reload();
   } catch (const Omberly::CException& failure) {
     out << "Reload stopped: " << MacRomanToOperatorText(failure.Description()) << "\n";
-    server.ReportFailure(failure);
+    server.Core().ReportFailure(failure);
   }
 }
 

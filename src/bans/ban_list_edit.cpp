@@ -8,7 +8,7 @@
 #include "bans/ban_texts.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
+#include "server/server_message.h"
 
 namespace vantrel {
 
@@ -25,25 +25,24 @@ void AddOperatorBan(BanList& working, std::string_view range_text, std::string_v
   AppendBan(working, std::move(record), kMaxPermanentBans);
 }
 
-size_t SaveOperatorBans(CMyApplication& server, const BanList& working) {
-  server.PermanentBans().Save(working);
-  return DisconnectPermanentlyBanned(server);
+size_t SaveOperatorBans(const BanServices& bans, const BanList& working) {
+  bans.permanent_bans.Save(working);
+  return DisconnectPermanentlyBanned(bans);
 }
 
-size_t DisconnectPermanentlyBanned(CMyApplication& server) {
-  UFieldData message;
-  message.AddText(kFieldData, kPermanentlyBannedText);
+size_t DisconnectPermanentlyBanned(const BanServices& bans) {
+  const UFieldData message = ServerMessageFields(kPermanentlyBannedText);
   size_t closed = 0;
-  for (const auto& entry : server.Clients().All()) {
+  for (const auto& entry : bans.clients.All()) {
     ClientSession& client = *entry;
     if (!client.connection->IsConnected() || client.connection->IsClosePending()) continue;
-    if (!server.PermanentBans().IsBanned(client.address)) continue;
+    if (!bans.permanent_bans.IsBanned(client.address)) continue;
     client.connection->SendRequest(kTranServerMessage, message);
     client.connection->CloseGracefully();
-    server.Log().Line(client.LogWho(), kPermanentBanLogText + CurlyQuoted(client.LogWho()));
+    bans.log.Line(client.LogWho(), kPermanentBanLogText + CurlyQuoted(client.LogWho()));
     ++closed;
   }
-  if (closed != 0) server.RequestPass();
+  if (closed != 0) bans.passes.RequestPass();
   return closed;
 }
 

@@ -5,10 +5,23 @@
 #include <string_view>
 
 #include "bans/ban_record.h"
+#include "bans/permanent_ban_list.h"
+#include "bans/temporary_ban_list.h"
+#include "logs/log_window.h"
+#include "server/client_list.h"
+#include "server/core_services.h"
 
 namespace vantrel {
 
-class CMyApplication;
+// What the bans capability uses of the server core, and its two lists.
+// Everything referred to must outlive the capability.
+struct BanServices {
+  ClientList& clients;
+  LogWindow& log;
+  PassRequester& passes;
+  PermanentBanList& permanent_bans;
+  TemporaryBanList& temporary_bans;
+};
 
 // The operator's editing of the permanent ban list (the options window's ban
 // tab and the console's ban command): a working list read from "Banned"
@@ -25,13 +38,13 @@ void AddOperatorBan(BanList& working, std::string_view range_text, std::string_v
 // now banned by it (DisconnectPermanentlyBanned). Raises Omberly::CException
 // (class 4) when "Banned" cannot be saved; nobody is disconnected then.
 // Returns how many sessions were closed.
-size_t SaveOperatorBans(CMyApplication& server, const BanList& working);
+size_t SaveOperatorBans(const BanServices& bans, const BanList& working);
 
 // Every session in the user list whose address the permanent list covers and
 // whose connection is open and not already closing is sent transaction 104
 // "You are permanently banned on this server.", closed once that has gone out,
 // and logged as "Disconnect & permanent ban “name”" (its address when it has
 // no name). A pass is requested to remove them. Returns how many were closed.
-size_t DisconnectPermanentlyBanned(CMyApplication& server);
+size_t DisconnectPermanentlyBanned(const BanServices& bans);
 
 }  // namespace vantrel

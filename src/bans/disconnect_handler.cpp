@@ -7,7 +7,7 @@
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
+#include "server/server_message.h"
 
 namespace vantrel {
 namespace {
@@ -20,21 +20,14 @@ constexpr const char* kProtectedTextEnd = " (user is protected).";
 // The buffer the reason of a permanent ban is read into: 63 bytes and a terminator.
 constexpr size_t kReasonCapacity = kMaxBanInfoTextLength + 1;
 
-void TellServerMessage(ClientSession& target, const char* text) {
-  UFieldData message;
-  message.AddText(kFieldData, text);
-  target.connection->SendRequest(kTranServerMessage, message);
-}
-
 // 110: disconnect a user, with a temporary or permanent ban of its address.
-void DisconnectUser(Request& request) {
-  CMyApplication& server = request.server;
+void DisconnectUser(const BanServices& bans, Request& request) {
   if (!request.client.privileges.Test(kPrivilegeDisconnectUsers)) {
     SendErrorReply(request.transaction, kNotAllowedText);
     return;
   }
   const auto user_id = static_cast<uint16_t>(request.fields.ReadInteger(kFieldUserId));
-  ClientSession* target = server.Clients().Find(user_id);
+  ClientSession* target = bans.clients.Find(user_id);
   if (target == nullptr) {
     request.transaction.SendReply(UFieldData());
     return;
@@ -48,14 +41,14 @@ void DisconnectUser(Request& request) {
   const char* log_text = kDisconnectLogText;
   switch (request.fields.ReadInteger(kFieldOptions)) {
     case kDisconnectWithTemporaryBan:
-      TellServerMessage(*target, kTemporarilyBannedText);
-      server.TemporaryBans().Add(target->address, request.now);
+      SendServerMessage(*target->connection, kTemporarilyBannedText);
+      bans.temporary_bans.Add(target->address, request.now);
       log_text = kTemporaryBanLogText;
       break;
     case kDisconnectWithPermanentBan:
-      TellServerMessage(*target, kPermanentlyBannedText);
-      server.PermanentBans().Add(target->address, target->address,
-                                 request.fields.ReadText(kFieldData, kReasonCapacity));
+      SendServerMessage(*target->connection, kPermanentlyBannedText);
+      bans.permanent_bans.Add(target->address, target->address,
+                              request.fields.ReadText(kFieldData, kReasonCapacity));
       log_text = kPermanentBanLogText;
       break;
     default:
@@ -63,15 +56,15 @@ void DisconnectUser(Request& request) {
   }
   // Graceful, so that the message above reaches the user before the close.
   target->connection->CloseGracefully();
-  server.RequestPass();
-  server.Log().Line(request.client.LogWho(), log_text + CurlyQuoted(target->LogWho()));
+  bans.passes.RequestPass();
+  bans.log.Line(request.client.LogWho(), log_text + CurlyQuoted(target->LogWho()));
   request.transaction.SendReply(UFieldData());
 }
 
 }  // namespace
 
-void RegisterBanHandlers(DispatchTable& table) {
-  table.Register(kTranDisconnectUser, DisconnectUser);
+void RegisterBanHandlers(DispatchTable& table, const BanServices& bans) {
+  table.Register(kTranDisconnectUser, DisconnectUser, bans);
 }
 
 }  // namespace vantrel

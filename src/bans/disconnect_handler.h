@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "bans/ban_list_edit.h"
 #include "server/dispatch_table.h"
 
 namespace vantrel {
@@ -15,6 +16,7 @@ inline constexpr uint32_t kDisconnectWithPermanentBan = 2;
 // telling it why and banning its address for 1800 s (option 1) or for good
 // (option 2, field 101 the reason), and logs the disconnect. A file failure
 // while saving a permanent ban escapes the handler (Omberly::CException class 4).
-void RegisterBanHandlers(DispatchTable& table);
+// REQUIRES: `bans` outlives `table`.
+void RegisterBanHandlers(DispatchTable& table, const BanServices& bans);
 
 }  // namespace vantrel

@@ -5,6 +5,7 @@
 
 #include "bans/ban_record.h"
 #include "platform/clock.h"
+#include "server/core_services.h"
 
 namespace vantrel {
 
@@ -13,7 +14,7 @@ namespace vantrel {
 // kMaxTemporaryBans (a new ban beyond that reuses the oldest entry). Lives only
 // in memory; expired entries are swept before each check. Owned by the
 // application; core thread only.
-class TemporaryBanList {
+class TemporaryBanList final : public TemporaryBans {
  public:
   // REQUIRES: `clock` (which gives the entries' date texts) outlives the list.
   explicit TemporaryBanList(const Clock& clock) : clock_(clock) {}
@@ -22,7 +23,7 @@ class TemporaryBanList {
   TemporaryBanList& operator=(const TemporaryBanList&) = delete;
 
   // Bans `address` until now + kTemporaryBanSeconds (`now` on the seconds clock).
-  void Add(uint32_t address, uint32_t now);
+  void Add(uint32_t address, uint32_t now) override;
 
   // Sweeps the entries that have expired by `now`, then tells whether an entry
   // covers `address`. So an address banned at T is refused up to T + 1799 and

@@ -1,9 +1,10 @@
 // The shared broadcast fan-out, and the operator's broadcast command over it.
 #include "chat/broadcast.h"
 
+#include "chat/chat_capability.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
+#include "server/server_message.h"
 
 namespace vantrel {
 
@@ -16,10 +17,8 @@ void SendToLoggedIn(const ClientList& clients, uint16_t type, std::span<const ui
   }
 }
 
-void CMyApplication::BroadcastServerMessage(std::string_view text) {
-  UFieldData fields;
-  fields.AddText(kFieldData, text);
-  SendToLoggedIn(clients_, kTranServerMessage, fields.Buffer());
+void ChatCapability::BroadcastServerMessage(std::string_view text) {
+  SendToLoggedIn(services_.clients, kTranServerMessage, ServerMessageFields(text).Buffer());
 }
 
 }  // namespace vantrel

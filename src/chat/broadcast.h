@@ -9,7 +9,7 @@ namespace vantrel {
 
 // The one way a text goes to every logged-in user: transaction 355 from a user
 // with the broadcast privilege, and the operator's broadcast command
-// (CMyApplication::BroadcastServerMessage, transaction 104) both send through it.
+// (ChatCapability::BroadcastServerMessage, transaction 104) both send through it.
 
 // No client is left out (user IDs are never 0).
 inline constexpr uint16_t kNobodyExcepted = 0;

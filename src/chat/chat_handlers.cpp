@@ -10,7 +10,6 @@
 #include "chat/private_messages.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
 #include "server/repeat_rule.h"
 
 namespace vantrel {
@@ -30,14 +29,10 @@ void RefuseChat(ClientSession& client) {
 // repeated-text rule, then one formatted line delivered to every reader of the
 // public chat or of the room named by field 114. The line is encoded once and the
 // same body is queued to every recipient.
-void SendChat(Request& request) {
+void SendChat(ChatServices& chat, Request& request) {
   ClientSession& client = request.client;
-  if (request.now - client.chat_window_start > kChatWindowSeconds) {
-    client.chat_window_start = request.now;
-    client.chat_byte_count = 0;
-  }
-  if (client.chat_byte_count >= kChatFloodBytes) {
-    request.server.AutoBan(client, request.now, "Autobanned for flooding");
+  if (client.chat_bytes_window.CountAt(request.now, kChatWindowSeconds) >= kChatFloodBytes) {
+    chat.auto_bans.AutoBan(client, request.now, AutoBanRule::kChatFlood);
     return;
   }
   if (!client.privileges.Test(kPrivilegeSendChat)) {
@@ -48,25 +43,24 @@ void SendChat(Request& request) {
   const bool action = request.fields.ReadInteger(kFieldChatOptions) == kChatOptionAction;
   const std::string_view text = FieldText(request.fields, kFieldData, kChatTextLimit);
   if (IsBanningRepeat(client, text)) {
-    request.server.AutoBan(client, request.now, "Autobanned for Chat Spam");
+    chat.auto_bans.AutoBan(client, request.now, AutoBanRule::kChatSpam);
     return;
   }
 
   UFieldData body;
   {
     const std::string line = FormatChatLine(ChatPrefix(client.display_name, action), text);
-    // Below kChatFloodBytes plus one line: never past 16 bits.
-    client.chat_byte_count = static_cast<uint16_t>(
-        client.chat_byte_count + std::max<size_t>(line.size(), kChatMinimumCharge));
+    client.chat_bytes_window.Add(
+        static_cast<uint32_t>(std::max<size_t>(line.size(), kChatMinimumCharge)));
     body.AddText(kFieldData, line);
   }
 
   const uint32_t chat_id = request.fields.ReadInteger(kFieldChatId);
   if (chat_id == kPublicChatId) {
-    SendChatToReaders(request.server.Clients().All(), body.Buffer());
+    SendChatToReaders(chat.clients.All(), body.Buffer());
     return;
   }
-  const ChatRoom* room = request.server.ChatRooms().Find(chat_id);
+  const ChatRoom* room = chat.rooms.Find(chat_id);
   if (room == nullptr) return;
   body.AddInteger(kFieldChatId, chat_id);
   SendChatToReaders(room->members, body.Buffer());
@@ -74,10 +68,10 @@ void SendChat(Request& request) {
 
 }  // namespace
 
-void RegisterChatHandlers(DispatchTable& table) {
-  table.Register(kTranSendChat, SendChat);
-  RegisterMessageHandlers(table);
-  RegisterChatRoomHandlers(table);
+void RegisterChatHandlers(DispatchTable& table, ChatServices& chat) {
+  table.Register(kTranSendChat, SendChat, chat);
+  RegisterMessageHandlers(table, chat);
+  RegisterChatRoomHandlers(table, chat);
 }
 
 }  // namespace vantrel

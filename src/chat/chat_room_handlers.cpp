@@ -11,7 +11,6 @@
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
 
 namespace vantrel {
 namespace {
@@ -24,8 +23,8 @@ uint32_t IconValue(const ClientSession& client) {
   return static_cast<uint32_t>(int32_t{client.icon});
 }
 
-ChatRoom* RoomOf(Request& request) {
-  return request.server.ChatRooms().Find(request.fields.ReadInteger(kFieldChatId));
+ChatRoom* RoomOf(ChatServices& chat, Request& request) {
+  return chat.rooms.Find(request.fields.ReadInteger(kFieldChatId));
 }
 
 // Tells the inviter about an invitee that refuses private chat or has its
@@ -50,12 +49,12 @@ void Invite(ClientSession& inviter, ClientSession& invitee, uint32_t chat_id) {
 
 // Invites every user named by a field 103 of the request, in order, skipping
 // unknown users, closed connections, the inviter and the room's members.
-void InviteListed(Request& request, const ChatRoom& room) {
+void InviteListed(ChatServices& chat, Request& request, const ChatRoom& room) {
   const UFieldData& fields = request.fields;
   for (size_t position = 1; position <= fields.Count(); ++position) {
     if (fields.FieldIdAt(position) != kFieldUserId) continue;
     const auto user_id = static_cast<uint16_t>(fields.ReadIntegerAt(position));
-    ClientSession* invitee = request.server.Clients().Find(user_id);
+    ClientSession* invitee = chat.clients.Find(user_id);
     if (invitee == nullptr || !invitee->connection->IsConnected() || invitee == &request.client ||
         room.HasMember(*invitee)) {
       continue;
@@ -65,16 +64,15 @@ void InviteListed(Request& request, const ChatRoom& room) {
 }
 
 // 112: counted in the message window before the privilege is checked.
-void CreateChat(Request& request) {
-  if (!ChargeMessageWindow(request)) return;
+void CreateChat(ChatServices& chat, Request& request) {
+  if (!ChargeMessageWindow(chat.auto_bans, request)) return;
   ClientSession& creator = request.client;
   if (!creator.privileges.Test(kPrivilegeCreatePrivateChats)) {
     SendErrorReply(request.transaction, "You are not allowed to create a new chat.");
     return;
   }
-  const ChatRoom& room =
-      request.server.ChatRooms().Create(creator, request.server.GetRandom().Next32());
-  InviteListed(request, room);
+  const ChatRoom& room = chat.rooms.Create(creator, chat.random.Next32());
+  InviteListed(chat, request, room);
 
   UFieldData reply;
   reply.AddInteger(kFieldChatId, room.chat_id);
@@ -86,14 +84,14 @@ void CreateChat(Request& request) {
 }
 
 // 113: no reply; the inviter need not be a member.
-void InviteToChat(Request& request) {
-  if (!ChargeMessageWindow(request)) return;
-  if (const ChatRoom* room = RoomOf(request)) InviteListed(request, *room);
+void InviteToChat(ChatServices& chat, Request& request) {
+  if (!ChargeMessageWindow(chat.auto_bans, request)) return;
+  if (const ChatRoom* room = RoomOf(chat, request)) InviteListed(chat, request, *room);
 }
 
 // 114: the members hear, as a chat line, that the invitation was declined.
-void DeclineChat(Request& request) {
-  const ChatRoom* room = RoomOf(request);
+void DeclineChat(ChatServices& chat, Request& request) {
+  const ChatRoom* room = RoomOf(chat, request);
   if (room == nullptr) return;
   std::string text =
       "\r<<< \"" + request.client.display_name + "\" declined invitation to chat >>>";
@@ -106,8 +104,8 @@ void DeclineChat(Request& request) {
 
 // 115: a new member is announced to the others (117) before it is added; the
 // reply lists the subject and every member, the joiner last.
-void JoinChat(Request& request) {
-  ChatRoom* room = RoomOf(request);
+void JoinChat(ChatServices& chat, Request& request) {
+  ChatRoom* room = RoomOf(chat, request);
   if (room == nullptr) {
     SendErrorReply(request.transaction,
                    "Cannot join private chat because it has been closed already.");
@@ -134,13 +132,13 @@ void JoinChat(Request& request) {
 }
 
 // 116: no reply; the room goes when its last member leaves.
-void LeaveChat(Request& request) {
-  if (ChatRoom* room = RoomOf(request)) request.server.ChatRooms().Leave(*room, request.client);
+void LeaveChat(ChatServices& chat, Request& request) {
+  if (ChatRoom* room = RoomOf(chat, request)) chat.rooms.Leave(*room, request.client);
 }
 
 // 120: anyone may set the subject of an existing room; an empty one removes it.
-void SetChatSubject(Request& request) {
-  ChatRoom* room = RoomOf(request);
+void SetChatSubject(ChatServices& chat, Request& request) {
+  ChatRoom* room = RoomOf(chat, request);
   if (room == nullptr) return;
   room->subject = request.fields.ReadText(kFieldChatSubject, kChatSubjectLimit + 1);
   UFieldData fields;
@@ -151,13 +149,13 @@ void SetChatSubject(Request& request) {
 
 }  // namespace
 
-void RegisterChatRoomHandlers(DispatchTable& table) {
-  table.Register(kTranCreatePrivateChat, CreateChat);
-  table.Register(kTranInviteToChat, InviteToChat);
-  table.Register(kTranDeclineChat, DeclineChat);
-  table.Register(kTranJoinChat, JoinChat);
-  table.Register(kTranLeaveChat, LeaveChat);
-  table.Register(kTranSetChatSubject, SetChatSubject);
+void RegisterChatRoomHandlers(DispatchTable& table, ChatServices& chat) {
+  table.Register(kTranCreatePrivateChat, CreateChat, chat);
+  table.Register(kTranInviteToChat, InviteToChat, chat);
+  table.Register(kTranDeclineChat, DeclineChat, chat);
+  table.Register(kTranJoinChat, JoinChat, chat);
+  table.Register(kTranLeaveChat, LeaveChat, chat);
+  table.Register(kTranSetChatSubject, SetChatSubject, chat);
 }
 
 }  // namespace vantrel

@@ -1,42 +1,26 @@
 #include "chat/message_window.h"
 
-#include "server/application.h"
+#include "server/client_session.h"
 #include "server/repeat_rule.h"
 
 namespace vantrel {
-namespace {
 
-void RestartWhenRunOut(ClientSession& client, uint32_t now) {
-  if (now - client.message_window_start > kMessageWindowSeconds) {
-    client.message_window_start = now;
-    client.message_count = 0;
-  }
-}
-
-bool Count(Request& request) {
+bool ChargeMessageWindow(AutoBanner& auto_bans, Request& request) {
   ClientSession& client = request.client;
-  if (client.message_count > kMessageLimit) {
-    request.server.AutoBan(client, request.now, "Autobanned for flooding");
+  if (client.message_window.CountAt(request.now, kMessageWindowSeconds) > kMessageLimit) {
+    auto_bans.AutoBan(client, request.now, AutoBanRule::kMessageFlood);
     return false;
   }
-  ++client.message_count;
+  client.message_window.Add();
   return true;
 }
 
-}  // namespace
-
-bool ChargeMessageWindow(Request& request) {
-  RestartWhenRunOut(request.client, request.now);
-  return Count(request);
-}
-
-bool ChargeMessage(Request& request, std::string_view text) {
-  RestartWhenRunOut(request.client, request.now);
+bool ChargeMessage(AutoBanner& auto_bans, Request& request, std::string_view text) {
   if (IsBanningRepeat(request.client, text)) {
-    request.server.AutoBan(request.client, request.now, "Autobanned for Message Spam");
+    auto_bans.AutoBan(request.client, request.now, AutoBanRule::kMessageSpam);
     return false;
   }
-  return Count(request);
+  return ChargeMessageWindow(auto_bans, request);
 }
 
 }  // namespace vantrel

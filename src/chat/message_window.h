@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "server/core_services.h"
 #include "server/dispatch_table.h"
 
 namespace vantrel {
@@ -20,11 +21,11 @@ inline constexpr uint16_t kMessageLimit = 20;
 // 112 and 113: restarts the window when it has run out, then counts the request.
 // When the count is already over the limit the client is auto-banned ("Autobanned
 // for flooding") instead and false is returned; the handler stops there.
-bool ChargeMessageWindow(Request& request);
+bool ChargeMessageWindow(AutoBanner& auto_bans, Request& request);
 
 // 108 and 355: restarts the window, applies the repeated-text rule to `text`
 // ("Autobanned for Message Spam" on the banning repeat), then counts as above.
 // False when the client was banned.
-bool ChargeMessage(Request& request, std::string_view text);
+bool ChargeMessage(AutoBanner& auto_bans, Request& request, std::string_view text);
 
 }  // namespace vantrel

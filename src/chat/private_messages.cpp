@@ -9,7 +9,6 @@
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
 
 namespace vantrel {
 namespace {
@@ -52,19 +51,19 @@ void Deliver(const ClientSession& sender, ClientSession& recipient, uint32_t kin
 
 // 108: the message window and the repeated-text rule come before the privilege,
 // so a refused message still counts.
-void SendPrivateMessage(Request& request) {
+void SendPrivateMessage(ChatServices& chat, Request& request) {
   const UFieldData& fields = request.fields;
   const auto recipient_id = static_cast<uint16_t>(fields.ReadInteger(kFieldUserId));
   const uint32_t kind = fields.ReadInteger(kFieldOptions);
   const std::string_view text = FieldText(fields, kFieldData, kMessageTextLimit);
   const std::string_view quoted = FieldText(fields, kFieldQuotedText, kMessageTextLimit);
 
-  if (!ChargeMessage(request, text)) return;
+  if (!ChargeMessage(chat.auto_bans, request, text)) return;
   if (!request.client.privileges.Test(kPrivilegeSendPrivateMessages)) {
     SendErrorReply(request.transaction, "You are not allowed to send private messages.");
     return;
   }
-  ClientSession* recipient = request.server.Clients().Find(recipient_id);
+  ClientSession* recipient = chat.clients.Find(recipient_id);
   if (recipient == nullptr || !recipient->connection->IsConnected()) {
     SendErrorReply(request.transaction,
                    "Couldn't send your message because the client is not connected to this "
@@ -77,7 +76,7 @@ void SendPrivateMessage(Request& request) {
 }
 
 // 355: answered before the message rules; an empty text is counted but not sent.
-void Broadcast(Request& request) {
+void Broadcast(ChatServices& chat, Request& request) {
   ClientSession& client = request.client;
   if (!client.privileges.Test(kPrivilegeBroadcast)) {
     SendErrorReply(request.transaction, "You are not allowed to broadcast.");
@@ -85,20 +84,20 @@ void Broadcast(Request& request) {
   }
   request.transaction.SendReply(UFieldData());
   const std::string_view text = FieldText(request.fields, kFieldData, kMessageTextLimit);
-  if (!ChargeMessage(request, text) || text.empty()) return;
+  if (!ChargeMessage(chat.auto_bans, request, text) || text.empty()) return;
 
   UFieldData fields;
   fields.AddInteger(kFieldUserId, client.user_id);
   fields.AddText(kFieldNickname, client.display_name);
   fields.AddText(kFieldData, text);
-  SendToLoggedIn(request.server.Clients(), kTranBroadcast, fields.Buffer(), client.user_id);
+  SendToLoggedIn(chat.clients, kTranBroadcast, fields.Buffer(), client.user_id);
 }
 
 }  // namespace
 
-void RegisterMessageHandlers(DispatchTable& table) {
-  table.Register(kTranSendPrivateMessage, SendPrivateMessage);
-  table.Register(kTranBroadcast, Broadcast);
+void RegisterMessageHandlers(DispatchTable& table, ChatServices& chat) {
+  table.Register(kTranSendPrivateMessage, SendPrivateMessage, chat);
+  table.Register(kTranBroadcast, Broadcast, chat);
 }
 
 }  // namespace vantrel

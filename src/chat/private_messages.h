@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "chat/chat_handlers.h"
 #include "server/dispatch_table.h"
 
 namespace vantrel {
@@ -11,6 +12,6 @@ namespace vantrel {
 inline constexpr size_t kMessageTextLimit = 4096;
 
 // Registers 108 (send private message) and 355 (broadcast).
-void RegisterMessageHandlers(DispatchTable& table);
+void RegisterMessageHandlers(DispatchTable& table, ChatServices& chat);
 
 }  // namespace vantrel

@@ -7,7 +7,6 @@
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
 #include "server/repeat_rule.h"
 
 namespace vantrel {
@@ -18,12 +17,12 @@ std::span<const uint8_t> Bytes(std::string_view text) {
 }
 
 // 101: the newest part of the board. An empty board gives a reply without fields.
-void GetMessageBoard(Request& request) {
+void GetMessageBoard(BoardServices& news, Request& request) {
   if (!request.client.privileges.Test(kPrivilegeReadNews)) {
     SendErrorReply(request.transaction, kCannotReadBoardText);
     return;
   }
-  const std::string& board = request.server.Board().Text();
+  const std::string& board = news.board.Text();
   UFieldData reply;
   reply.AddField(kFieldData, Bytes(board).first(std::min(board.size(), kMaxBoardReplyBytes)));
   request.transaction.SendReply(reply);
@@ -45,7 +44,7 @@ void NotifyReaders(const ClientList& clients, std::string_view post) {
 // 103: puts the post in front of the board and saves it, then tells the readers,
 // unless the post is one repeat too many (its poster is banned instead; the post
 // stays). A failure to save the board leaves the handler; the post stays in memory.
-void PostMessageBoard(Request& request) {
+void PostMessageBoard(BoardServices& news, Request& request) {
   ClientSession& client = request.client;
   if (!client.privileges.Test(kPrivilegePostNews)) {
     SendErrorReply(request.transaction, kCannotPostBoardText);
@@ -57,24 +56,22 @@ void PostMessageBoard(Request& request) {
     return;
   }
 
-  CMyApplication& server = request.server;
-  const std::string post =
-      ComposeBoardPost(client.display_name, server.GetClock().LocalTime(), body);
-  server.Board().AddPost(post);
+  const std::string post = ComposeBoardPost(client.display_name, news.clock.LocalTime(), body);
+  news.board.AddPost(post);
   request.transaction.SendReply(UFieldData());
 
   if (IsBanningRepeat(client, post)) {
-    server.AutoBan(client, request.now, kNewsSpamLogText);
+    news.auto_bans.AutoBan(client, request.now, AutoBanRule::kNewsSpam);
     return;
   }
-  NotifyReaders(server.Clients(), post);
+  NotifyReaders(news.clients, post);
 }
 
 }  // namespace
 
-void RegisterBoardHandlers(DispatchTable& table) {
-  table.Register(kTranGetMessageBoard, GetMessageBoard);
-  table.Register(kTranPostMessageBoard, PostMessageBoard);
+void RegisterBoardHandlers(DispatchTable& table, BoardServices& news) {
+  table.Register(kTranGetMessageBoard, GetMessageBoard, news);
+  table.Register(kTranPostMessageBoard, PostMessageBoard, news);
 }
 
 }  // namespace vantrel

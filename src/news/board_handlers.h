@@ -2,6 +2,10 @@
 
 #include <cstddef>
 
+#include "news/message_board.h"
+#include "platform/clock.h"
+#include "server/client_list.h"
+#include "server/core_services.h"
 #include "server/dispatch_table.h"
 
 namespace vantrel {
@@ -17,11 +21,18 @@ inline constexpr const char* kCannotPostBoardText =
     "You are not allowed to post news to the message board.";
 inline constexpr const char* kPostTooBigText =
     "Your news post was not accepted because it was too big.";
-// The log line of a poster banned for posting the same post over and over.
-inline constexpr const char* kNewsSpamLogText = "Autobanned for News Spam";
+
+// What the board's handlers use. Everything referred to must outlive them.
+struct BoardServices {
+  ClientList& clients;
+  AutoBanner& auto_bans;
+  const Clock& clock;
+  MessageBoard& board;
+};
 
 // Registers the message board's transactions: 101 (get the board) and 103
 // (post to it; every reader, the poster included, is sent the post as 102).
-void RegisterBoardHandlers(DispatchTable& table);
+// REQUIRES: `board` outlives `table`.
+void RegisterBoardHandlers(DispatchTable& table, BoardServices& board);
 
 }  // namespace vantrel

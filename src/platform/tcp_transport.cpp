@@ -386,6 +386,10 @@ TcpListener::~TcpListener() {
   acceptor_->Stop();
 }
 
+int MaxListenBacklog() {
+  return asio::socket_base::max_listen_connections;
+}
+
 void TcpListener::Open(uint32_t address, uint16_t port, int backlog, Notify notify) {
   acceptor_->Open(address, port, backlog, std::move(notify));
 }

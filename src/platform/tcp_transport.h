@@ -50,6 +50,10 @@ class TcpTransport final : public Transport {
   std::shared_ptr<Connection> connection_;
 };
 
+// The longest listen backlog the system takes (SOMAXCONN; the kernel may cap it
+// lower still).
+int MaxListenBacklog();
+
 // A listening TCP socket that accepts continuously and keeps the accepted
 // connections until the processing pass takes them. Core thread only.
 class TcpListener {

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "accounts/access_privileges.h"
+#include "protocol/access_privileges.h"
 #include "protocol/transaction_session.h"
+#include "server/window_counter.h"
 
 namespace vantrel {
 
@@ -52,21 +53,15 @@ struct ClientSession {
   uint32_t last_activity_time;
   uint32_t connect_time;
 
-  // Chat, private message and repeat rules.
-  uint32_t chat_window_start = 0;
-  uint16_t chat_byte_count = 0;
-  uint32_t message_window_start = 0;
-  uint16_t message_count = 0;
+  // The flood rules' windows: requests of any kind, set-user-info (304), chat
+  // bytes charged (105), and private messages, broadcasts and invitations.
+  WindowCounter request_window;
+  WindowCounter user_info_window;
+  WindowCounter chat_bytes_window;
+  WindowCounter message_window;
+  // The repeated-text rule.
   uint32_t last_message_checksum = 0;
   uint16_t repeat_count = 0;
-
-  // Set-user-info flood rule (transaction 304).
-  uint32_t user_info_window_start = 0;
-  uint16_t user_info_count = 0;
-
-  // Request flood rule.
-  uint32_t flood_window_start = 0;
-  uint16_t flood_count = 0;
 
   // Options (field 113).
   bool refuses_private_messages = false;

@@ -2,7 +2,7 @@
 
 #include "protocol/error_reply.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
+#include "server/user_handlers.h"
 
 namespace vantrel {
 namespace {
@@ -15,13 +15,14 @@ void KeepAlive(Request& request) {
 
 }  // namespace
 
-void RegisterCoreHandlers(DispatchTable& table) {
+void RegisterCoreHandlers(DispatchTable& table, ClientList& clients, AutoBanner& auto_bans) {
   table.Register(kTranKeepAlive, KeepAlive);
+  RegisterUserHandlers(table, clients, auto_bans);
 }
 
-void AnswerUnknownType(Request& request) {
+void AnswerUnknownType(Request& request, LogWindow& log) {
   SendErrorReply(request.transaction, "Unknown transaction type!");
-  request.server.Log().Line(request.client.LogWho(), "Received unknown transaction type!");
+  log.Line(request.client.LogWho(), "Received unknown transaction type!");
 }
 
 }  // namespace vantrel

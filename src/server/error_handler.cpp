@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/exception.h"
-#include "server/application.h"
+#include "server/server_core.h"
 
 namespace vantrel {
 namespace {
@@ -20,9 +20,10 @@ constexpr int kExitAfterFailures = EXIT_FAILURE;
 
 }  // namespace
 
-void CMyApplication::ReportFailure(const std::exception& failure) {
+void ServerCore::ReportFailure(const std::exception& failure) {
   if (handling_failure_) return;  // a failure while handling a failure is not reported again
   handling_failure_ = true;
+  ++counters_.failures;
   const uint32_t now = clock_.Seconds();
   if (error_count_ == 0 || now - first_error_time_ > kErrorWindowSeconds) {
     error_count_ = 1;
@@ -48,16 +49,15 @@ void CMyApplication::ReportFailure(const std::exception& failure) {
   RequestPass();
 }
 
-void CMyApplication::ResetServer() {
+void ServerCore::ResetServer() {
   if (++reset_count_ > kResetsBeforeExit) {
     exit_handler_ ? exit_handler_(kExitAfterFailures) : std::exit(kExitAfterFailures);
     return;
   }
+  ++counters_.resets;
   stats_.current_connections = 0;
   clients_.DropAll();
-  chat_rooms_.Clear();
-  // Transfer connections awaiting their header, transfers in progress and
-  // waiting downloads are freed here as those capabilities arrive.
+  for (Capability* capability : capabilities_) capability->ServerReset();
   transfer_connections_.clear();
   error_count_ = 0;
   log_.Line("", "SERVER RESET - too many errors");

@@ -5,9 +5,8 @@
 #include <string>
 
 #include "protocol/field_ids.h"
-#include "protocol/transaction_types.h"
-#include "server/application.h"
 #include "server/core_handlers.h"
+#include "server/server_core.h"
 #include "server/server_limits.h"
 
 namespace vantrel {
@@ -27,7 +26,7 @@ std::string IncompatibleVersionText(const std::array<uint8_t, 4>& magic, uint16_
 
 }  // namespace
 
-void CMyApplication::RunPass() {
+void ServerCore::RunPass() {
   const uint32_t now = clock_.Seconds();
   try {
     AcceptConnections();
@@ -44,7 +43,7 @@ void CMyApplication::RunPass() {
   }
 }
 
-void CMyApplication::AcceptConnections() {
+void ServerCore::AcceptConnections() {
   if (!listener_) return;
   while (auto transport = listener_->TakeAccepted()) {
     if (shutting_down_) continue;  // disposed at once
@@ -54,7 +53,7 @@ void CMyApplication::AcceptConnections() {
   }
 }
 
-void CMyApplication::ServePendingConnections(uint32_t now) {
+void ServerCore::ServePendingConnections(uint32_t now) {
   for (size_t i = 0; i < pending_.size();) {
     if (ServePending(pending_[i], now)) {
       ++i;
@@ -64,7 +63,7 @@ void CMyApplication::ServePendingConnections(uint32_t now) {
   }
 }
 
-bool CMyApplication::ServePending(PendingConnection& pending, uint32_t now) {
+bool ServerCore::ServePending(PendingConnection& pending, uint32_t now) {
   TransactionSession& session = *pending.session;
   if (!session.IsConnected()) return false;
   if (session.IsClosePending()) return true;
@@ -75,6 +74,7 @@ bool CMyApplication::ServePending(PendingConnection& pending, uint32_t now) {
     case HandshakeResult::kNotProtocol:
     case HandshakeResult::kBadVersion:
       log_.Line(AddressText(pending.address), "Killed unknown protocol!");
+      ++counters_.refused_handshakes;
       return false;
     case HandshakeResult::kValid:
       break;
@@ -87,11 +87,10 @@ bool CMyApplication::ServePending(PendingConnection& pending, uint32_t now) {
   }
   if (vantrel && session.SubVersion() == kSubVersionTransfer) {
     session.AcceptHandshake();
-    auto transport = session.DetachTransport();
-    Notify(*transport, pending.address);
-    transfer_connections_.push_back(std::move(transport));
+    HandOverTransferConnection(session.DetachTransport(), pending.address);
     return false;
   }
+  ++counters_.refused_handshakes;
   session.RefuseHandshake(kHandshakeRefused);
   session.CloseGracefully();
   log_.Line(AddressText(pending.address),
@@ -99,10 +98,13 @@ bool CMyApplication::ServePending(PendingConnection& pending, uint32_t now) {
   return true;  // dropped once the transport reports the connection closed
 }
 
-bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
+bool ServerCore::AdmitClient(PendingConnection& pending, uint32_t now) {
   const uint32_t address = pending.address;
   if (settings_.max_connections_per_address != 0) {
-    if (clients_.CountFrom(address) >= settings_.max_connections_per_address) return false;
+    if (clients_.CountFrom(address) >= settings_.max_connections_per_address) {
+      ++counters_.refused_per_address;
+      return false;
+    }
   }
 
   if (address == flood_address_) {
@@ -110,7 +112,8 @@ bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
     if (flood_run_count_ > kConnectionFloodRunLimit &&
         now - flood_run_start_ < kConnectionFloodWindowSeconds) {
       temporary_bans_.Add(address, now);
-      log_.Line(AddressText(address), "Autobanned for flooding");
+      log_.Line(AddressText(address), AutoBanLogText(AutoBanRule::kConnectionFlood));
+      counters_.CountAutoBan(AutoBanRule::kConnectionFlood);
       return false;
     }
   } else {
@@ -130,7 +133,7 @@ bool CMyApplication::AdmitClient(PendingConnection& pending, uint32_t now) {
   return false;  // the session now belongs to the client
 }
 
-void CMyApplication::ServeClients(uint32_t now) {
+void ServerCore::ServeClients(uint32_t now) {
   for (size_t i = 0; i < clients_.Size();) {
     ClientSession& client = *clients_.All()[i];
     if (!client.connection->IsConnected()) {
@@ -150,22 +153,18 @@ void CMyApplication::ServeClients(uint32_t now) {
   }
 }
 
-void CMyApplication::ServeRequests(ClientSession& client, uint32_t now) {
+void ServerCore::ServeRequests(ClientSession& client, uint32_t now) {
   while (auto transaction = client.connection->NextRequest()) {
-    if (Exceeds(now, client.flood_window_start, kRequestFloodWindowSeconds)) {
-      client.flood_window_start = now;
-      client.flood_count = 0;
-    }
-    if (client.flood_count > kRequestFloodLimit) {
-      AutoBan(client, now, "Autobanned for flooding");
+    if (client.request_window.CountAt(now, kRequestFloodWindowSeconds) > kRequestFloodLimit) {
+      AutoBan(client, now, AutoBanRule::kRequestFlood);
       return;
     }
-    ++client.flood_count;
+    client.request_window.Add();
     clients_.SetAway(client, false);
     client.last_activity_time = now;
 
-    if (!client.logged_in && transaction->Type() != kTranLogin &&
-        transaction->Type() != kTranAgreed) {
+    // Before the login, only what may be sent before it is served.
+    if (!client.logged_in && handlers_.Find(transaction->Type(), false) == nullptr) {
       client.connection->Disconnect();
       return;
     }
@@ -180,26 +179,34 @@ void CMyApplication::ServeRequests(ClientSession& client, uint32_t now) {
   }
 }
 
-void CMyApplication::Dispatch(ClientSession& client, TransactionHandle& transaction, uint32_t now) {
+void ServerCore::Dispatch(ClientSession& client, TransactionHandle& transaction, uint32_t now) {
   transaction.FieldsOf(pass_fields_);
-  Request request{*this, client, transaction, pass_fields_, now};
-  const DispatchTable& table = client.logged_in ? handlers_ : login_handlers_;
-  if (const Handler handler = table.Find(transaction.Type())) {
-    handler(request);
+  Request request{client, transaction, pass_fields_, now};
+  if (const Handler* handler = handlers_.Find(transaction.Type(), client.logged_in)) {
+    (*handler)(request);
   } else {
-    AnswerUnknownType(request);
+    AnswerUnknownType(request, log_);
   }
 }
 
-void CMyApplication::RemoveClient(size_t index) {
+void ServerCore::RemoveClient(size_t index) {
   clients_.Remove(index);
   --stats_.current_connections;
   stats_.Refresh();
 }
 
-void CMyApplication::RunTransferPasses(uint32_t /*now*/) {
-  // Transfer connections wait here for their transfer header; until transfers
-  // are served, closed ones are only dropped.
+void ServerCore::HandOverTransferConnection(std::unique_ptr<Transport> transport,
+                                            uint32_t address) {
+  for (Capability* capability : capabilities_) {
+    if (capability->TakeTransferConnection(transport, address)) return;
+  }
+  Notify(*transport, address);
+  transfer_connections_.push_back(std::move(transport));
+}
+
+void ServerCore::RunTransferPasses(uint32_t now) {
+  for (Capability* capability : capabilities_) capability->TransferPass(now);
+  // Transfer connections that no capability took are dropped once closed.
   std::erase_if(transfer_connections_, [](const std::unique_ptr<Transport>& transport) {
     return !transport->IsConnected();
   });

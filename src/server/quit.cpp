@@ -3,7 +3,7 @@
 #include "platform/exception.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
+#include "server/server_core.h"
 
 namespace vantrel {
 namespace {
@@ -23,26 +23,25 @@ enum WaitingChoice : size_t { kWaitingQuitNow, kWaitingCancel };
 
 }  // namespace
 
-void CMyApplication::QuitRequest() {
+void ServerCore::QuitRequest() {
   if (clients_.Empty() || !settings_.Option(kOptionConfirmQuit)) {
     Quit();
     return;
   }
-  operator_->Choose("Quit", kQuitQuestion, {"Polite Quit", "Quit Now", "Cancel"},
-                    [this](std::optional<size_t> choice) {
-                      if (!choice || *choice == kCancel) return;
-                      if (*choice == kQuitNow) {
-                        Quit();
-                        return;
-                      }
-                      operator_->AskText(kQuitMessagePrompt,
-                                         [this](std::optional<std::string> text) {
-                                           if (text) PoliteQuit(*text);
-                                         });
-                    });
+  operator_.Choose("Quit", kQuitQuestion, {"Polite Quit", "Quit Now", "Cancel"},
+                   [this](std::optional<size_t> choice) {
+                     if (!choice || *choice == kCancel) return;
+                     if (*choice == kQuitNow) {
+                       Quit();
+                       return;
+                     }
+                     operator_.AskText(kQuitMessagePrompt, [this](std::optional<std::string> text) {
+                       if (text) PoliteQuit(*text);
+                     });
+                   });
 }
 
-void CMyApplication::PoliteQuit(std::string_view message) {
+void ServerCore::PoliteQuit(std::string_view message) {
   if (clients_.Empty()) {
     Quit();
     return;
@@ -55,18 +54,18 @@ void CMyApplication::PoliteQuit(std::string_view message) {
   UFieldData fields;
   fields.AddText(kFieldData, message.substr(0, kQuitMessageLimit));
   clients_.SendToAll(kTranServerQuitting, fields);
-  operator_->Choose(kWaitingTitle, kWaitingText, {"Quit Now", "Cancel"},
-                    [this](std::optional<size_t> choice) {
-                      if (!shutting_down_ || !choice) return;
-                      if (*choice == kWaitingQuitNow) {
-                        Quit();
-                      } else {
-                        CancelPoliteQuit();
-                      }
-                    });
+  operator_.Choose(kWaitingTitle, kWaitingText, {"Quit Now", "Cancel"},
+                   [this](std::optional<size_t> choice) {
+                     if (!shutting_down_ || !choice) return;
+                     if (*choice == kWaitingQuitNow) {
+                       Quit();
+                     } else {
+                       CancelPoliteQuit();
+                     }
+                   });
 }
 
-void CMyApplication::Quit() {
+void ServerCore::Quit() {
   try {
     SaveSettings();
   } catch (const Omberly::CException&) {

@@ -23,7 +23,4 @@ inline constexpr uint16_t kRequestFloodLimit = 120;
 inline constexpr uint32_t kConnectionFloodWindowSeconds = 30;
 inline constexpr uint32_t kConnectionFloodRunLimit = 10;
 
-// The listen backlog of every listener.
-inline constexpr int kListenBacklog = 10;
-
 }  // namespace vantrel

@@ -4,7 +4,7 @@
 
 #include "platform/exception.h"
 #include "platform/file_failure.h"
-#include "server/application.h"
+#include "server/server_core.h"
 #include "server/server_limits.h"
 
 namespace vantrel {
@@ -31,24 +31,30 @@ constexpr int kOtherListeners = 3;
 
 }  // namespace
 
-void CMyApplication::Start() {
+void ServerCore::Start() {
   log_.Line(kServerName, kServerVersionText);
   CreateDataFolders();
-  board_.Load(log_);
   SetMaxTransactionSize(kServerMaxTransactionSize);
   LoadSettings();
-  permanent_bans_.Load();
-  LoadTexts(false);
-  CheckHeadAdmin([this] {
-    const uint16_t port = settings_.server_port;
-    if (!OpenListeners(port)) return;
-    port_in_use_ = port;
-    log_.Line(StartedWhoText(listener_->LocalAddress(), port), "Vantrel Server started");
-    // Tracker registration starts here when it is switched on.
-  });
+  StartCapabilities(0);
 }
 
-void CMyApplication::CreateDataFolders() {
+void ServerCore::StartCapabilities(size_t index) {
+  if (index == capabilities_.size()) {
+    OpenListenersAndAnnounce();
+    return;
+  }
+  capabilities_[index]->Start([this, index] { StartCapabilities(index + 1); });
+}
+
+void ServerCore::OpenListenersAndAnnounce() {
+  const uint16_t port = settings_.server_port;
+  if (!OpenListeners(port)) return;
+  port_in_use_ = port;
+  log_.Line(StartedWhoText(listener_->LocalAddress(), port), "Vantrel Server started");
+}
+
+void ServerCore::CreateDataFolders() {
   for (const char* name : kDataFolders) {
     std::error_code error;
     std::filesystem::create_directory(folder_ / name, error);
@@ -56,15 +62,15 @@ void CMyApplication::CreateDataFolders() {
   }
 }
 
-bool CMyApplication::OpenListeners(uint16_t port) {
+bool ServerCore::OpenListeners(uint16_t port) {
   const uint32_t address = settings_.server_ip_address;
   try {
     listener_.emplace(io_);
-    listener_->Open(address, port, kListenBacklog, [this] { RequestPass(); });
+    listener_->Open(address, port, MaxListenBacklog(), [this] { RequestPass(); });
     for (int i = 1; i <= kOtherListeners; ++i) {
       auto listener = std::make_unique<TcpListener>(io_);
       TcpListener* raw = listener.get();
-      listener->Open(address, static_cast<uint16_t>(port + i), kListenBacklog, [raw] {
+      listener->Open(address, static_cast<uint16_t>(port + i), MaxListenBacklog(), [raw] {
         while (raw->TakeAccepted()) {
         }
       });
@@ -72,7 +78,7 @@ bool CMyApplication::OpenListeners(uint16_t port) {
     }
   } catch (const Omberly::CException&) {
     log_.Line(kBindFailureSource, kBindFailureLogText);
-    operator_->Notice(kBindFailureSource, kBindFailureAlertText);
+    operator_.Notice(kBindFailureSource, kBindFailureAlertText);
     return false;
   }
   return true;

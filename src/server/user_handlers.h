@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "server/client_list.h"
+#include "server/core_services.h"
 #include "server/dispatch_table.h"
 
 namespace vantrel {
@@ -12,7 +14,7 @@ inline constexpr uint32_t kUserInfoWindowSeconds = 60;
 inline constexpr uint16_t kUserInfoLimit = 25;
 
 // Registers the user-list transactions: 300 (get user list), 303 (get client
-// info) and 304 (set user info).
-void RegisterUserHandlers(DispatchTable& table);
+// info) and 304 (set user info). REQUIRES: `clients` and `auto_bans` outlive `table`.
+void RegisterUserHandlers(DispatchTable& table, ClientList& clients, AutoBanner& auto_bans);
 
 }  // namespace vantrel

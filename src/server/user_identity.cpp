@@ -3,7 +3,7 @@
 #include "logs/log_window.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
-#include "server/application.h"
+#include "server/server_message.h"
 #include "server/user_names.h"
 
 namespace vantrel {
@@ -90,17 +90,17 @@ void RefreshFromAccount(const ClientList& clients, std::string_view login,
   }
 }
 
-void DisconnectUsersOfDeletedAccount(CMyApplication& server, std::string_view login,
+void DisconnectUsersOfDeletedAccount(const ClientList& clients, LogWindow& log,
+                                     PassRequester& passes, std::string_view login,
                                      const ClientSession& acting) {
-  UFieldData message;
-  message.AddText(kFieldData, kAccountDeletedText);
-  for (const auto& entry : server.Clients().All()) {
+  const UFieldData message = ServerMessageFields(kAccountDeletedText);
+  for (const auto& entry : clients.All()) {
     ClientSession& client = *entry;
     if (!LoggedInAs(client, login)) continue;
     client.connection->SendRequest(kTranServerMessage, message);
     client.connection->CloseGracefully();
-    server.RequestPass();
-    server.Log().Line(acting.LogWho(), "Disconnect " + CurlyQuoted(client.LogWho()));
+    passes.RequestPass();
+    log.Line(acting.LogWho(), "Disconnect " + CurlyQuoted(client.LogWho()));
   }
 }
 

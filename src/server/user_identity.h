@@ -3,14 +3,14 @@
 #include <string>
 #include <string_view>
 
-#include "accounts/access_privileges.h"
+#include "logs/log_window.h"
+#include "protocol/access_privileges.h"
 #include "protocol/field_data.h"
 #include "server/client_list.h"
 #include "server/client_session.h"
+#include "server/core_services.h"
 
 namespace vantrel {
-
-class CMyApplication;
 
 // How a session takes its identity from the client and from its account, and
 // how account changes reach the sessions logged in with it. Each operation that
@@ -50,7 +50,8 @@ void RefreshFromAccount(const ClientList& clients, std::string_view login,
 // client is sent 104 "You are logged in with an account which was deleted.",
 // closed gracefully once that has gone out, and "Disconnect “name”" is logged
 // for `acting` (who may be one of them). A pass is requested to remove them.
-void DisconnectUsersOfDeletedAccount(CMyApplication& server, std::string_view login,
+void DisconnectUsersOfDeletedAccount(const ClientList& clients, LogWindow& log,
+                                     PassRequester& passes, std::string_view login,
                                      const ClientSession& acting);
 
 }  // namespace vantrel

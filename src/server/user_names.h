@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "accounts/access_privileges.h"
+#include "protocol/access_privileges.h"
 
 namespace vantrel {
 

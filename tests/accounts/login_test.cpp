@@ -34,7 +34,7 @@ class LoginTest : public ::testing::Test {
     record.name = name;
     for (const unsigned bit : bits) record.privileges.Set(bit);
     record.scrambled_password = Scramble(password);
-    fixture_.Server().Accounts().Create(record);
+    fixture_.Server().Accounts().Store().Create(record);
   }
 
   // Sends 107 with the login and password scrambled as clients do.
@@ -53,7 +53,9 @@ class LoginTest : public ::testing::Test {
     return ErrorText(client.WaitReply(id));
   }
 
-  ClientSession& LastSession() { return fixture_.Session(fixture_.Server().Clients().Size() - 1); }
+  ClientSession& LastSession() {
+    return fixture_.Session(fixture_.Server().Core().Clients().Size() - 1);
+  }
 
   ServerFixture fixture_;
 };
@@ -140,7 +142,7 @@ TEST_F(LoginTest, WithoutNicknameTheUserStaysInvisibleUntilAgreed) {
 
 TEST_F(LoginTest, NicknameAndIconInTheLoginMakeTheUserVisibleAtOnce) {
   CreateAccount("ann", "", {kPrivilegeAnyName});
-  fixture_.Server().Settings().option_flags |= kOptionLogConnects;
+  fixture_.Server().Core().Settings().option_flags |= kOptionLogConnects;
   auto observer = fixture_.ConnectLoggedIn(kObserverAddress);
   auto client = fixture_.ConnectClient();
   ASSERT_TRUE(client->WaitReply(SendLogin(*client, "ann", nullptr, "Skipper", 7)));
@@ -164,13 +166,13 @@ TEST_F(LoginTest, NoAgreementPrivilegeGetsField154) {
 
 TEST_F(LoginTest, BannedAddressesAreRefusedBeforeTheirFieldsAreRead) {
   CreateAccount("guest", "");
-  fixture_.Server().TemporaryBans().Add(kLoopback, fixture_.Clock().Seconds());
+  fixture_.Server().Bans().Temporary().Add(kLoopback, fixture_.Clock().Seconds());
   auto client = fixture_.ConnectClient();
   EXPECT_EQ(ErrorOf(*client, client->SendRequest(kTranLogin)),
             "You are temporarily banned on this server.");
   EXPECT_THAT(fixture_.LogLines(), ::testing::Contains("127.0.0.1|Login failed"));
 
-  fixture_.Server().PermanentBans().Add(kObserverAddress, kObserverAddress, "");
+  fixture_.Server().Bans().Permanent().Add(kObserverAddress, kObserverAddress, "");
   auto banned = fixture_.ConnectClient(kObserverAddress);
   EXPECT_EQ(ErrorOf(*banned, SendLogin(*banned, "", nullptr)),
             "You are permanently banned on this server.");
@@ -207,7 +209,7 @@ TEST(LoginTexts, AgreementIsSentAndTheBannerFromVersion151) {
   fixture.Start();
   AccountRecord guest;
   guest.login = "guest";
-  fixture.Server().Accounts().Create(guest);
+  fixture.Server().Accounts().Store().Create(guest);
 
   for (const uint32_t version : {150u, 151u}) {
     SCOPED_TRACE(version);

@@ -5,9 +5,9 @@
 
 #include <sstream>
 
-#include "accounts/access_privileges.h"
 #include "app/console_commands.h"
 #include "prefs/prefs_file.h"
+#include "protocol/access_privileges.h"
 #include "support/server_fixture.h"
 
 namespace vantrel::testing {
@@ -31,17 +31,17 @@ TEST_F(AdminCommandsTest, CreateMakesANewHeadAdminAndSavesTheSetting) {
   fixture_.Operator().ScriptText("pw");
   fixture_.Operator().ScriptText("pw");
   EXPECT_THAT(Run("admin create Boss"), HasSubstr("Created the account"));
-  EXPECT_EQ(fixture_.Server().Settings().head_admin_login, "Boss");
+  EXPECT_EQ(fixture_.Server().Core().Settings().head_admin_login, "Boss");
   Random random(1);
   EXPECT_EQ(ReadPrefsFile(fixture_.Folder(), random).head_admin_login, "Boss");
-  const AccountRecord boss = fixture_.Server().Accounts().Read("boss");
+  const AccountRecord boss = fixture_.Server().Accounts().Store().Read("boss");
   EXPECT_EQ(boss.privileges, kFullAdministratorPrivileges);
   EXPECT_EQ(boss.name, "administrator");
 }
 
 TEST_F(AdminCommandsTest, CancelledResetChangesNothing) {
   EXPECT_THAT(Run("admin reset"), HasSubstr("Nothing was changed."));
-  EXPECT_EQ(fixture_.Server().Settings().head_admin_login, "admin");
+  EXPECT_EQ(fixture_.Server().Core().Settings().head_admin_login, "admin");
   EXPECT_THAT(Run("admin"), HasSubstr("Usage"));
   EXPECT_THAT(Run("admin select"), HasSubstr("Usage"));
 }
@@ -50,14 +50,15 @@ TEST_F(AdminCommandsTest, ResetCreatesTheMissingAdminAndConnectAdminPrintsItsLin
   fixture_.Operator().ScriptText("pw");
   fixture_.Operator().ScriptText("pw");
   Run("admin reset");
-  EXPECT_EQ(fixture_.Server().Accounts().Read("admin").privileges, kFullAdministratorPrivileges);
+  EXPECT_EQ(fixture_.Server().Accounts().Store().Read("admin").privileges,
+            kFullAdministratorPrivileges);
   EXPECT_THAT(Run("connect-admin"),
               HasSubstr("vantrel://admin:pw@127.0.0.1:" + std::to_string(fixture_.Port())));
 }
 
 TEST_F(AdminCommandsTest, SettingTheAdminLoginCleansItAndChecksTheAccount) {
   Run("set admin-login Chief");
-  EXPECT_EQ(fixture_.Server().Settings().head_admin_login, "Chief");
+  EXPECT_EQ(fixture_.Server().Core().Settings().head_admin_login, "Chief");
   EXPECT_TRUE(
       fixture_.Logged("The head administrator account \xD2"
                       "Chief\xD3 still needs a password"));

@@ -36,7 +36,7 @@ class BanCommands : public ::testing::Test {
 TEST_F(BanCommands, AddDisconnectsUsersFromTheBannedRangeWithTheMessage) {
   auto banned = fixture_.ConnectLoggedIn(kBannedAddress);
   ASSERT_TRUE(banned);
-  fixture_.Server().Clients().All()[0]->display_name = "Mallory";
+  fixture_.Server().Core().Clients().All()[0]->display_name = "Mallory";
   auto other = fixture_.ConnectLoggedIn(kOtherAddress);
   auto anonymous = fixture_.ConnectClient(kBannedAddress + 1);  // not logged in, same block
   ASSERT_TRUE(other && anonymous);
@@ -56,10 +56,10 @@ TEST_F(BanCommands, AddDisconnectsUsersFromTheBannedRangeWithTheMessage) {
   EXPECT_THAT(fixture_.LogLines(), Contains("Mallory|Disconnect & permanent ban \xD2Mallory\xD3"));
   EXPECT_THAT(fixture_.LogLines(), Contains("127.0.1.6|Disconnect & permanent ban \xD2"
                                             "127.0.1.6\xD3"));
-  EXPECT_FALSE(fixture_.Server().PermanentBans().IsBanned(kOtherAddress));
+  EXPECT_FALSE(fixture_.Server().Bans().Permanent().IsBanned(kOtherAddress));
 
   // The info text went to the file in Mac Roman; the list shows it in UTF-8.
-  const BanList saved = fixture_.Server().PermanentBans().ReadWorkingList();
+  const BanList saved = fixture_.Server().Bans().Permanent().ReadWorkingList();
   ASSERT_EQ(saved.size(), 1u);
   EXPECT_EQ(saved[0].info_text, "Caf\x8E spammer");
   EXPECT_THAT(Ban("list"), HasSubstr("1. 127.0.1.0/24"));
@@ -73,7 +73,7 @@ TEST_F(BanCommands, ListShowsRemovedEntriesAndRemoveTakesOneOff) {
   removed.flag = kBanRemoved;
   removed.first_address = kOtherAddress;
   removed.last_address = kOtherAddress;
-  fixture_.Server().PermanentBans().Save({removed});
+  fixture_.Server().Bans().Permanent().Save({removed});
   Ban("add 10.1.2.0+7");
   Ban("add 10.9.0.0-10.9.200.0");
 
@@ -84,8 +84,8 @@ TEST_F(BanCommands, ListShowsRemovedEntriesAndRemoveTakesOneOff) {
   EXPECT_THAT(list, HasSubstr("3. 10.9.0.0-10.9.200.0"));
 
   EXPECT_THAT(Ban("remove 2"), HasSubstr("Removed entry 2 (10.1.2.0+7)."));
-  EXPECT_FALSE(fixture_.Server().PermanentBans().IsBanned(0x0A010203));
-  EXPECT_TRUE(fixture_.Server().PermanentBans().IsBanned(0x0A090001));
+  EXPECT_FALSE(fixture_.Server().Bans().Permanent().IsBanned(0x0A010203));
+  EXPECT_TRUE(fixture_.Server().Bans().Permanent().IsBanned(0x0A090001));
   EXPECT_THAT(Ban("list"), Not(HasSubstr("10.1.2.0+7")));
   EXPECT_THAT(Ban("remove 3"), HasSubstr("There is no entry 3"));
 

@@ -53,16 +53,16 @@ TEST_F(ConsoleTest, BroadcastReachesLoggedInUsersOnly) {
 TEST_F(ConsoleTest, SetChangesAndSavesASettingButKeepsTheListeners) {
   EXPECT_THAT(Run("options"), HasSubstr("Maximum simultaneous downloads:"));
   Run("set max-downloads 7");
-  EXPECT_EQ(fixture_.Server().Settings().max_downloads, 7);
+  EXPECT_EQ(fixture_.Server().Core().Settings().max_downloads, 7);
   Random random(1);
   EXPECT_EQ(ReadPrefsFile(fixture_.Folder(), random).max_downloads, 7);
 
   const uint16_t port = fixture_.Port();
   EXPECT_THAT(Run("set port 6000"),
               HasSubstr("will only take effect after the server is restarted"));
-  EXPECT_EQ(fixture_.Server().ListeningPort(), port);
+  EXPECT_EQ(fixture_.Server().Core().ListeningPort(), port);
   EXPECT_THAT(Run("set port 0"), HasSubstr("6000"));
-  EXPECT_EQ(fixture_.Server().Settings().server_port, 6000);
+  EXPECT_EQ(fixture_.Server().Core().Settings().server_port, 6000);
   EXPECT_THAT(Run("set"), HasSubstr("Usage"));
 }
 

@@ -45,7 +45,7 @@ class DisconnectUser : public ::testing::Test {
   }
 
   bool TemporarilyBanned(uint32_t address) {
-    return fixture_.Server().TemporaryBans().IsBanned(address, fixture_.Clock().Seconds());
+    return fixture_.Server().Bans().Temporary().IsBanned(address, fixture_.Clock().Seconds());
   }
 
   ServerFixture fixture_;
@@ -74,7 +74,7 @@ TEST_F(DisconnectUser, ProtectedTargetIsNeitherToldBannedNorDisconnected) {
             "You are not allowed to disconnect user \xD2"
             "Boss\xD3 (user is protected).");
   EXPECT_TRUE(target_->StaysQuiet(milliseconds(30)));
-  EXPECT_FALSE(fixture_.Server().PermanentBans().IsBanned(kTargetAddress));
+  EXPECT_FALSE(fixture_.Server().Bans().Permanent().IsBanned(kTargetAddress));
   EXPECT_FALSE(std::filesystem::exists(fixture_.Folder() / "Banned"));
   EXPECT_TRUE(Target().connection->IsConnected());
 }
@@ -87,7 +87,7 @@ TEST_F(DisconnectUser, PlainDisconnectClosesWithoutMessageOrBan) {
   EXPECT_THAT(fixture_.LogLines(), Contains("Admin|Disconnect \xD2"
                                             "Eve\xD3"));
   EXPECT_FALSE(TemporarilyBanned(kTargetAddress));
-  EXPECT_FALSE(fixture_.Server().PermanentBans().IsBanned(kTargetAddress));
+  EXPECT_FALSE(fixture_.Server().Bans().Permanent().IsBanned(kTargetAddress));
 }
 
 TEST_F(DisconnectUser, Option1TellsTheUserAndBansItsAddressFor1800Seconds) {
@@ -113,11 +113,11 @@ TEST_F(DisconnectUser, Option2TellsTheUserAndBansItsAddressInBanned) {
   EXPECT_TRUE(target_->WaitClosed());
   EXPECT_THAT(fixture_.LogLines(), Contains("Admin|Disconnect & permanent ban \xD2"
                                             "Mallory\xD3"));
-  EXPECT_TRUE(fixture_.Server().PermanentBans().IsBanned(kTargetAddress));
-  EXPECT_FALSE(fixture_.Server().PermanentBans().IsBanned(kLoopback));
+  EXPECT_TRUE(fixture_.Server().Bans().Permanent().IsBanned(kTargetAddress));
+  EXPECT_FALSE(fixture_.Server().Bans().Permanent().IsBanned(kLoopback));
   EXPECT_FALSE(TemporarilyBanned(kTargetAddress));
 
-  const BanList saved = fixture_.Server().PermanentBans().ReadWorkingList();
+  const BanList saved = fixture_.Server().Bans().Permanent().ReadWorkingList();
   ASSERT_EQ(saved.size(), 1u);
   EXPECT_EQ(saved[0].info_text, "spam " + std::string(58, 'x'));  // 63 bytes
 }

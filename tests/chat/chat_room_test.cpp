@@ -22,7 +22,7 @@ class ChatRooms : public ChatTest {
  protected:
   void SetUp() override {
     // Repeatable chat IDs, all of them sent in 4 bytes.
-    fixture_.Server().GetRandom() = Random(1);
+    fixture_.Server().Core().GetRandom() = Random(1);
     ann_ = Join("Ann", {kPrivilegeReadChat, kPrivilegeSendChat, kPrivilegeCreatePrivateChats,
                         kPrivilegeSendPrivateMessages});
     bo_ = Join("Bo");

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "accounts/access_privileges.h"
+#include "protocol/access_privileges.h"
 #include "protocol/field_data.h"
 #include "protocol/transaction_types.h"
 #include "support/server_fixture.h"

@@ -184,7 +184,8 @@ TEST_F(PrivateMessages, ChatLinesAndMessagesShareTheRepeatRule) {
   Message(*ann_, 2, "same");
   EXPECT_TRUE(ann_->WaitClosed());
   EXPECT_THAT(fixture_.LogLines(), Contains("Ann|Autobanned for Message Spam"));
-  EXPECT_TRUE(fixture_.Server().TemporaryBans().IsBanned(SourceOf(0), fixture_.Clock().Seconds()));
+  EXPECT_TRUE(
+      fixture_.Server().Bans().Temporary().IsBanned(SourceOf(0), fixture_.Clock().Seconds()));
 }
 
 TEST_F(PrivateMessages, BroadcastReachesEveryOtherLoggedInUser) {

@@ -86,7 +86,8 @@ TEST_F(PublicChat, SixthIdenticalLineInARowBansTheSender) {
   RoundTrip(*bo);
   EXPECT_FALSE(bo->WaitRequest(kTranChatMessage, milliseconds(0)));
   EXPECT_THAT(fixture_.LogLines(), Contains("Ann|Autobanned for Chat Spam"));
-  EXPECT_TRUE(fixture_.Server().TemporaryBans().IsBanned(SourceOf(0), fixture_.Clock().Seconds()));
+  EXPECT_TRUE(
+      fixture_.Server().Bans().Temporary().IsBanned(SourceOf(0), fixture_.Clock().Seconds()));
 }
 
 TEST_F(PublicChat, ADifferentLineInBetweenStartsTheRepeatCountOver) {

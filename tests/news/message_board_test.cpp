@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "accounts/access_privileges.h"
 #include "news/board_handlers.h"
+#include "protocol/access_privileges.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "support/server_fixture.h"
@@ -95,7 +95,7 @@ TEST_F(MessageBoardTest, BodyOf8192BytesIsTakenOneMoreIsRefused) {
   const auto too_big = Post(*kay, std::string(8193, 'b'));
   EXPECT_EQ(ErrorText(too_big), "Your news post was not accepted because it was too big.");
   EXPECT_EQ(BoardFile(), "");
-  EXPECT_EQ(fixture_.Server().Board().Text(), "");
+  EXPECT_EQ(fixture_.Server().News().Board().Text(), "");
 
   const auto taken = Post(*kay, std::string(8192, 'b'));
   ASSERT_TRUE(taken);
@@ -139,7 +139,7 @@ TEST_F(MessageBoardTest, SixthIdenticalPostInAMinuteBansThePoster) {
     ASSERT_TRUE(Post(*kay, "spam")) << i;
     ASSERT_TRUE(reader->WaitRequest(kTranNewMessageBoardPost)) << i;
   }
-  EXPECT_FALSE(fixture_.Logged(kNewsSpamLogText));
+  EXPECT_EQ(fixture_.Server().Core().GetCounters().AutoBans(AutoBanRule::kNewsSpam), 0u);
 
   kay->SendRequest(kTranPostMessageBoard, PostFields("spam"));
   EXPECT_TRUE(kay->WaitClosed());
@@ -151,7 +151,7 @@ TEST_F(MessageBoardTest, SixthIdenticalPostInAMinuteBansThePoster) {
   for (int i = 0; i < 6; ++i) six += one;
   EXPECT_EQ(BoardFile(), six);  // the banned post stays
 
-  EXPECT_TRUE(fixture_.Server().TemporaryBans().IsBanned(kLoopback, fixture_.Clock().Seconds()));
+  EXPECT_TRUE(fixture_.Server().Bans().Temporary().IsBanned(kLoopback, fixture_.Clock().Seconds()));
 }
 
 TEST_F(MessageBoardTest, SameTextInANewMinuteIsNoRepeat) {
@@ -163,7 +163,7 @@ TEST_F(MessageBoardTest, SameTextInANewMinuteIsNoRepeat) {
   ASSERT_TRUE(sixth);
   EXPECT_EQ(sixth->header.error, 0u);
   EXPECT_FALSE(kay->WaitClosed(milliseconds(50)));
-  EXPECT_FALSE(fixture_.Logged(kNewsSpamLogText));
+  EXPECT_EQ(fixture_.Server().Core().GetCounters().AutoBans(AutoBanRule::kNewsSpam), 0u);
 }
 
 TEST_F(MessageBoardTest, FailureToSaveKeepsThePostInMemoryAndIsLogged) {
@@ -174,7 +174,7 @@ TEST_F(MessageBoardTest, FailureToSaveKeepsThePostInMemoryAndIsLogged) {
   const uint32_t id = kay->SendRequest(kTranPostMessageBoard, PostFields("lost?"));
   EXPECT_FALSE(kay->WaitReply(id, milliseconds(100)));
   EXPECT_EQ(BoardFile(), "");
-  EXPECT_EQ(fixture_.Server().Board().Text(),
+  EXPECT_EQ(fixture_.Server().News().Board().Text(),
             "From Kay (Mar07 09:05):\r\rlost?" + std::string(kTrailer));
   EXPECT_THAT(ReadWholeFile(fixture_.Folder() / "Error Log.txt"),
               ::testing::HasSubstr("Could not save the message board"));
@@ -184,7 +184,7 @@ TEST(MessageBoardStart, ExistingBoardIsLoadedAsItIs) {
   ServerFixture fixture(false);
   std::ofstream(fixture.Folder() / "MessageBoard.txt", std::ios::binary) << "old\r\npost\n";
   fixture.Start();
-  EXPECT_EQ(fixture.Server().Board().Text(), "old\r\npost\n");
+  EXPECT_EQ(fixture.Server().News().Board().Text(), "old\r\npost\n");
 }
 
 }  // namespace

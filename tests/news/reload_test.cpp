@@ -34,8 +34,8 @@ TEST(NewsFilesAtStart, BoardThenSettingsThenAgreementAndBanner) {
                           "|Loaded file \xD2"
                           "Agreement.txt\xD3",
                           "|Loaded file \xD2LOGO.JPG\xD3"));
-  ASSERT_NE(fixture.Server().Texts().Agreement(), nullptr);
-  EXPECT_EQ(*fixture.Server().Texts().Agreement(), "Be nice.\r");
+  ASSERT_NE(fixture.Server().News().Texts().Agreement(), nullptr);
+  EXPECT_EQ(*fixture.Server().News().Texts().Agreement(), "Be nice.\r");
 }
 
 TEST(ReloadCommand, ReadsBoardAgreementAndBannerAgain) {
@@ -45,9 +45,9 @@ TEST(ReloadCommand, ReadsBoardAgreementAndBannerAgain) {
   std::ostringstream out;
   RunConsoleCommand(fixture.Server(), out, "reload");
 
-  EXPECT_EQ(fixture.Server().Board().Text(), "edited by hand\r");
-  ASSERT_NE(fixture.Server().Texts().Agreement(), nullptr);
-  EXPECT_EQ(*fixture.Server().Texts().Agreement(), "New rules\r");
+  EXPECT_EQ(fixture.Server().News().Board().Text(), "edited by hand\r");
+  ASSERT_NE(fixture.Server().News().Texts().Agreement(), nullptr);
+  EXPECT_EQ(*fixture.Server().News().Texts().Agreement(), "New rules\r");
   const auto lines = fixture.LogLines();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "|Loaded MessageBoard.txt");

@@ -79,7 +79,7 @@ TEST_F(ClientInfo, ClientWithoutTransfersGetsFiveNoneSections) {
   auto requester = ConnectRequester();
   auto target = fixture_.ConnectLoggedIn();
   ASSERT_TRUE(requester && target);
-  ClientSession& session = *fixture_.Server().Clients().All()[1];
+  ClientSession& session = *fixture_.Server().Core().Clients().All()[1];
   session.display_name = "Kay";
   session.account_name = "Kay Smith";
   session.login = "kay";

@@ -21,7 +21,7 @@ using ::testing::Not;
 constexpr uint32_t kSecondLoopback = 0x7F000002;
 
 void Fail(CMyApplication& server, int times) {
-  for (int i = 0; i < times; ++i) server.ReportFailure(Omberly::CException(4, 102));
+  for (int i = 0; i < times; ++i) server.Core().ReportFailure(Omberly::CException(4, 102));
 }
 
 TEST(Lifecycle, StartWritesVersionCreatesFoldersNamesItsAddressAndListens) {
@@ -37,7 +37,7 @@ TEST(Lifecycle, StartWritesVersionCreatesFoldersNamesItsAddressAndListens) {
   for (const char* folder : {"Users", "Files", "News"}) {
     EXPECT_TRUE(std::filesystem::is_directory(fixture.Folder() / folder)) << folder;
   }
-  EXPECT_TRUE(fixture.Server().Started());
+  EXPECT_TRUE(fixture.Server().Core().Started());
   EXPECT_EQ(StartedWhoText(kLoopback, 5500), "127.0.0.1");
   for (int offset = 0; offset < 4; ++offset) {
     TestClient client(static_cast<uint16_t>(fixture.Port() + offset), [&] { fixture.Poll(); });
@@ -61,7 +61,7 @@ TEST(Lifecycle, TakenTunnelPortStopsStartUpAfterTheTcpListeners) {
                        "incorrect or it is already in use. Please change the \"Server IP\" or "
                        "\"Server port number\" from \"Options/General\" and restart the server."));
   EXPECT_FALSE(fixture.Logged("Vantrel Server started"));
-  EXPECT_FALSE(fixture.Server().Started());
+  EXPECT_FALSE(fixture.Server().Core().Started());
 
   auto client = fixture.ConnectLoggedIn();
   ASSERT_TRUE(client);
@@ -82,12 +82,12 @@ TEST(Lifecycle, HundredFailuresWithin300SecondsOnlyLogAndTheNextResetsSilently) 
   EXPECT_EQ(std::count(error_log.begin(), error_log.end(), '\r'), 100);
   fixture.Clock().Advance(301);  // the next failure starts a new window
   Fail(fixture.Server(), 100);
-  EXPECT_EQ(fixture.Server().Clients().Size(), 2u);
+  EXPECT_EQ(fixture.Server().Core().Clients().Size(), 2u);
 
   Fail(fixture.Server(), 1);
-  EXPECT_TRUE(fixture.Server().Clients().Empty());
-  EXPECT_EQ(fixture.Server().Stats().current_connections, 0u);
-  EXPECT_EQ(fixture.Server().Stats().connection_peak, 2u);
+  EXPECT_TRUE(fixture.Server().Core().Clients().Empty());
+  EXPECT_EQ(fixture.Server().Core().Stats().current_connections, 0u);
+  EXPECT_EQ(fixture.Server().Core().Stats().connection_peak, 2u);
   EXPECT_TRUE(observer->WaitClosed());
   EXPECT_FALSE(observer->WaitRequest(kTranUserLeft, milliseconds(20)));
   fixture.RunPass();
@@ -110,8 +110,8 @@ TEST(Lifecycle, ElevenResetsWithoutAConnectionEndTheProcess) {
 
 TEST(Lifecycle, FailureInAHandlerIsLoggedAndTheConnectionStays) {
   ServerFixture fixture;
-  fixture.Server().Handlers().Register(kTranGetFileList,
-                                       [](Request&) { throw Omberly::CException(4, 102, {}, 2); });
+  fixture.Server().Core().Handlers().Register(
+      kTranGetFileList, [](Request&) { throw Omberly::CException(4, 102, {}, 2); });
   auto client = fixture.ConnectLoggedIn();
   ASSERT_TRUE(client);
   client->SendRequest(kTranGetFileList);
@@ -125,7 +125,7 @@ TEST(Lifecycle, QuitRequestWithNobodyConnectedQuitsAndSavesSettings) {
   ServerFixture fixture;
   std::filesystem::remove(fixture.Folder() / "Prefs");
   const size_t shown = fixture.Operator().Shown().size();
-  fixture.Server().QuitRequest();
+  fixture.Server().Core().QuitRequest();
   EXPECT_EQ(fixture.Quits(), 1);
   EXPECT_TRUE(std::filesystem::exists(fixture.Folder() / "Prefs"));
   EXPECT_EQ(fixture.Operator().Shown().size(), shown);
@@ -135,19 +135,19 @@ TEST(Lifecycle, QuitWithUsersAsksUnlessConfirmationIsOffOrThereIsNoMessage) {
   ServerFixture fixture;
   auto client = fixture.ConnectLoggedIn();
   fixture.Operator().ScriptChoice(2);  // Cancel
-  fixture.Server().QuitRequest();
+  fixture.Server().Core().QuitRequest();
   EXPECT_EQ(fixture.Quits(), 0);
   ASSERT_FALSE(fixture.Operator().Shown().empty());
   EXPECT_EQ(fixture.Operator().Shown().back(),
             "choose:Quit:There are people connected to this server.  If you quit, they will be "
             "disconnected.  To disconnect them with a message, click \xD2Polite Quit\xD3.");
   fixture.Operator().ScriptChoice(1);  // Quit Now
-  fixture.Server().QuitRequest();
+  fixture.Server().Core().QuitRequest();
   EXPECT_EQ(fixture.Quits(), 1);
-  fixture.Server().PoliteQuit("");  // a polite quit without a message does not wait
+  fixture.Server().Core().PoliteQuit("");  // a polite quit without a message does not wait
   EXPECT_EQ(fixture.Quits(), 2);
-  fixture.Server().Settings().option_flags &= ~kOptionConfirmQuit;
-  fixture.Server().QuitRequest();
+  fixture.Server().Core().Settings().option_flags &= ~kOptionConfirmQuit;
+  fixture.Server().Core().QuitRequest();
   EXPECT_EQ(fixture.Quits(), 3);
 }
 
@@ -156,8 +156,8 @@ TEST(Lifecycle, PoliteQuitTellsUsersAndWaitsForTheLastToLeave) {
   auto first = fixture.ConnectLoggedIn();
   auto second = fixture.ConnectLoggedIn();
   ASSERT_TRUE(first && second);
-  fixture.Server().PoliteQuit("Back soon");
-  EXPECT_TRUE(fixture.Server().ShuttingDown());
+  fixture.Server().Core().PoliteQuit("Back soon");
+  EXPECT_TRUE(fixture.Server().Core().ShuttingDown());
   for (auto* client : {first.get(), second.get()}) {
     EXPECT_EQ(DataText(client->WaitRequest(kTranServerQuitting)), "Back soon");
   }
@@ -180,8 +180,8 @@ TEST(Lifecycle, CancelledPoliteQuitGoesOn) {
   ServerFixture fixture;
   auto client = fixture.ConnectLoggedIn();
   fixture.Operator().ScriptChoice(1);  // Cancel in "Quitting"
-  fixture.Server().PoliteQuit("Bye");
-  EXPECT_FALSE(fixture.Server().ShuttingDown());
+  fixture.Server().Core().PoliteQuit("Bye");
+  EXPECT_FALSE(fixture.Server().Core().ShuttingDown());
   client->Close();
   for (int i = 0; i < 20; ++i) fixture.Poll();
   EXPECT_EQ(fixture.Quits(), 0);

@@ -35,10 +35,10 @@ TEST_F(ProcessingPass, ValidHandshakeIsAcceptedAndClientGetsFirstUserId) {
   client->SendHandshake(1, 2);
   EXPECT_THAT(*client->ReadRaw(8), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 0));
   fixture_.RunPass();
-  ASSERT_EQ(fixture_.Server().Clients().Size(), 1u);
+  ASSERT_EQ(fixture_.Server().Core().Clients().Size(), 1u);
   EXPECT_EQ(fixture_.Session(0).user_id, 1);
   EXPECT_THAT(fixture_.LogLines(), Contains("127.0.0.1|Connection established"));
-  EXPECT_EQ(fixture_.Server().Stats().current_connections, 1u);
+  EXPECT_EQ(fixture_.Server().Core().Stats().current_connections, 1u);
 }
 
 TEST_F(ProcessingPass, RefusedHandshakesAreClosedAndLogged) {
@@ -57,7 +57,7 @@ TEST_F(ProcessingPass, RefusedHandshakesAreClosedAndLogged) {
          "Incompatible version (VANT1)");
   refuse({'G', 'E', 'T', ' ', '/', ' ', 'H', 'T', 'T', 'P', '/', '1'}, false,
          "Killed unknown protocol!");
-  EXPECT_TRUE(fixture_.Server().Clients().Empty());
+  EXPECT_TRUE(fixture_.Server().Core().Clients().Empty());
 }
 
 TEST_F(ProcessingPass, SilentConnectionStaysPendingWithoutTimeLimit) {
@@ -90,7 +90,7 @@ TEST_F(ProcessingPass, OtherRequestsBeforeLoginDisconnect) {
   client->SendRequest(kTranKeepAlive);
   EXPECT_TRUE(client->WaitClosed());
   fixture_.RunPass();
-  EXPECT_TRUE(fixture_.Server().Clients().Empty());
+  EXPECT_TRUE(fixture_.Server().Core().Clients().Empty());
   EXPECT_TRUE(fixture_.Logged("Connection closed"));
 }
 
@@ -110,12 +110,12 @@ TEST_F(ProcessingPass, SixthConnectionFromOneAddressIsAcceptedThenClosed) {
   auto sixth = fixture_.Connect();
   EXPECT_TRUE(sixth->Handshake());
   EXPECT_TRUE(sixth->WaitClosed());
-  EXPECT_EQ(fixture_.Server().Clients().Size(), 5u);
+  EXPECT_EQ(fixture_.Server().Core().Clients().Size(), 5u);
   EXPECT_TRUE(fixture_.ConnectClient(kSecondLoopback));
 }
 
 TEST_F(ProcessingPass, TwelfthConnectionInARowWithin30SecondsIsBanned) {
-  fixture_.Server().Settings().max_connections_per_address = 0;
+  fixture_.Server().Core().Settings().max_connections_per_address = 0;
   for (int i = 0; i < 11; ++i) {
     fixture_.Clock().Advance(2);
     ASSERT_TRUE(fixture_.ConnectClient(kThirdLoopback)) << "connection " << i + 1;
@@ -125,11 +125,11 @@ TEST_F(ProcessingPass, TwelfthConnectionInARowWithin30SecondsIsBanned) {
   EXPECT_TRUE(twelfth->WaitClosed());
   EXPECT_THAT(fixture_.LogLines(), Contains("127.0.0.3|Autobanned for flooding"));
   EXPECT_TRUE(
-      fixture_.Server().TemporaryBans().IsBanned(kThirdLoopback, fixture_.Clock().Seconds()));
+      fixture_.Server().Bans().Temporary().IsBanned(kThirdLoopback, fixture_.Clock().Seconds()));
 }
 
 TEST_F(ProcessingPass, RunRestartsWithAnotherAddressOrAfter30Seconds) {
-  fixture_.Server().Settings().max_connections_per_address = 0;
+  fixture_.Server().Core().Settings().max_connections_per_address = 0;
   for (int i = 0; i < 11; ++i) ASSERT_TRUE(fixture_.ConnectClient(kThirdLoopback));
   ASSERT_TRUE(fixture_.ConnectClient(kSecondLoopback));
   for (int i = 0; i < 11; ++i) ASSERT_TRUE(fixture_.ConnectClient(kThirdLoopback));
@@ -148,7 +148,7 @@ TEST_F(ProcessingPass, The122ndRequestWithin60SecondsDisconnectsAndBans) {
   client->SendRequest(kTranKeepAlive);
   EXPECT_TRUE(client->WaitClosed());
   EXPECT_TRUE(fixture_.Logged("Autobanned for flooding"));
-  EXPECT_TRUE(fixture_.Server().TemporaryBans().IsBanned(kLoopback, fixture_.Clock().Seconds()));
+  EXPECT_TRUE(fixture_.Server().Bans().Temporary().IsBanned(kLoopback, fixture_.Clock().Seconds()));
 }
 
 TEST_F(ProcessingPass, ConnectionWithoutLoginClosesAfter60Seconds) {
@@ -186,7 +186,7 @@ TEST_F(ProcessingPass, ClientThatNeverLoggedInStillCausesUserLeft) {
   ASSERT_TRUE(observer && passer);
   passer->Close();
   EXPECT_THAT(Bytes(observer->WaitRequest(kTranUserLeft)), ElementsAre(0, 1, 0, 103, 0, 2, 0, 2));
-  EXPECT_EQ(fixture_.Server().Stats().current_connections, 1u);
+  EXPECT_EQ(fixture_.Server().Core().Stats().current_connections, 1u);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ class StatisticsCounters : public ::testing::Test {
   // Pumps the server until it has noticed that every client left.
   bool AllClientsGone() {
     const auto deadline = std::chrono::steady_clock::now() + kDefaultWait;
-    while (!fixture_.Server().Clients().Empty()) {
+    while (!fixture_.Server().Core().Clients().Empty()) {
       if (std::chrono::steady_clock::now() > deadline) return false;
       fixture_.Poll();
     }
@@ -30,7 +30,7 @@ class StatisticsCounters : public ::testing::Test {
 };
 
 TEST_F(StatisticsCounters, PeakCountsClientsAtOnceAndStaysAfterTheyLeave) {
-  const Statistics& stats = fixture_.Server().Stats();
+  const Statistics& stats = fixture_.Server().Core().Stats();
   for (int i = 0; i < 10; ++i) {
     auto client = fixture_.ConnectClient();
     ASSERT_TRUE(client) << "client " << i + 1;
@@ -54,7 +54,7 @@ TEST_F(StatisticsCounters, PeakCountsClientsAtOnceAndStaysAfterTheyLeave) {
 }
 
 TEST_F(StatisticsCounters, LinesFollowTheWindowsOrder) {
-  Statistics& stats = fixture_.Server().Stats();
+  Statistics& stats = fixture_.Server().Core().Stats();
   stats.current_connections = 2;
   stats.connection_peak = 7;
   stats.connection_counter = 40;

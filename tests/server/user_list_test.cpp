@@ -141,11 +141,11 @@ TEST_F(UserList, The27thSetUserInfoWithin60SecondsBans) {
   client->SendRequest(kTranSetUserInfo, fields);
   EXPECT_TRUE(client->WaitClosed());
   EXPECT_THAT(fixture_.LogLines(), Contains("127.0.0.1|Autobanned for flooding"));
-  EXPECT_TRUE(fixture_.Server().TemporaryBans().IsBanned(kLoopback, fixture_.Clock().Seconds()));
+  EXPECT_TRUE(fixture_.Server().Bans().Temporary().IsBanned(kLoopback, fixture_.Clock().Seconds()));
 }
 
 TEST_F(UserList, UserIdsWrapToOneAfter65535) {
-  fixture_.Server().Clients().SetLastUserId(65534);
+  fixture_.Server().Core().Clients().SetLastUserId(65534);
   auto last = fixture_.ConnectClient();
   auto wrapped = fixture_.ConnectClient();
   ASSERT_TRUE(last && wrapped);
@@ -167,7 +167,7 @@ TEST_F(UserList, AccountChangesReachItsUsersOnly) {
   AccessPrivileges any_name;
   any_name.Set(kPrivilegeAnyName);
 
-  RefreshFromAccount(fixture_.Server().Clients(), "bob",
+  RefreshFromAccount(fixture_.Server().Core().Clients(), "bob",
                      AccountIdentity{any_name, "Robert", "bob"});
   const auto access = bob->WaitRequest(kTranUserAccess);
   ASSERT_TRUE(access);
@@ -190,7 +190,8 @@ TEST_F(UserList, DeletedAccountDisconnectsItsUsersWithAMessage) {
   fixture_.Session(1).login = "bob";  // no display name: logged by its address
   fixture_.Session(2).login = "bobby";
 
-  DisconnectUsersOfDeletedAccount(fixture_.Server(), "bob", fixture_.Session(0));
+  ServerCore& core = fixture_.Server().Core();
+  DisconnectUsersOfDeletedAccount(core.Clients(), core.Log(), core, "bob", fixture_.Session(0));
   const auto message = bob->WaitRequest(kTranServerMessage);
   ASSERT_TRUE(message);
   EXPECT_EQ(message->fields.ReadText(kFieldData, 256),
@@ -199,7 +200,7 @@ TEST_F(UserList, DeletedAccountDisconnectsItsUsersWithAMessage) {
   EXPECT_THAT(fixture_.LogLines(), Contains("Admin|Disconnect \xD2"
                                             "127.0.0.1\xD3"));
   ASSERT_TRUE(admin->WaitRequest(kTranUserLeft));
-  EXPECT_EQ(fixture_.Server().Clients().Size(), 2u);
+  EXPECT_EQ(fixture_.Server().Core().Clients().Size(), 2u);
 }
 
 }  // namespace

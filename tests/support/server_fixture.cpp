@@ -53,9 +53,9 @@ ServerFixture::ServerFixture(bool start)
   prefs_.server_ip_address = kLoopback;
   prefs_.server_port = FindFreePorts(4);
   prefs_.tracker_pass_id = 1;
-  server_->SetOperator(&operator_);
-  server_->SetQuitHandler([this] { ++quits_; });
-  server_->SetExitHandler([this](int code) { exits_.push_back(code); });
+  server_->Core().SetOperator(&operator_);
+  server_->Core().SetQuitHandler([this] { ++quits_; });
+  server_->Core().SetExitHandler([this](int code) { exits_.push_back(code); });
   if (start) Start();
 }
 
@@ -77,7 +77,7 @@ void ServerFixture::Poll() {
 void ServerFixture::RunPass() {
   io_.restart();
   io_.poll();
-  server_->RunPass();
+  server_->Core().RunPass();
   io_.poll();
 }
 
@@ -92,17 +92,17 @@ std::unique_ptr<TestClient> ServerFixture::Connect(uint32_t source) {
 }
 
 std::unique_ptr<TestClient> ServerFixture::ConnectClient(uint32_t source) {
-  const uint32_t admitted = server_->Stats().connection_counter;
+  const uint32_t admitted = server_->Core().Stats().connection_counter;
   auto client = Connect(source);
   if (!client->Handshake()) return nullptr;
   // The pass that answered the handshake has admitted the client, or refused it.
-  if (server_->Stats().connection_counter == admitted) return nullptr;
+  if (server_->Core().Stats().connection_counter == admitted) return nullptr;
   return client;
 }
 
 std::unique_ptr<TestClient> ServerFixture::ConnectLoggedIn(uint32_t source) {
   auto client = ConnectClient(source);
-  if (client) server_->Clients().All().back()->logged_in = true;
+  if (client) server_->Core().Clients().All().back()->logged_in = true;
   return client;
 }
 
@@ -111,7 +111,7 @@ std::unique_ptr<TestClient> ServerFixture::ConnectAs(std::string name,
                                                      uint32_t source) {
   auto client = ConnectLoggedIn(source);
   if (!client) return client;
-  ClientSession& session = *server_->Clients().All().back();
+  ClientSession& session = *server_->Core().Clients().All().back();
   session.display_name = std::move(name);
   for (const unsigned bit : bits) session.privileges.Set(bit);
   return client;
@@ -119,7 +119,7 @@ std::unique_ptr<TestClient> ServerFixture::ConnectAs(std::string name,
 
 std::vector<std::string> ServerFixture::LogLines() const {
   std::vector<std::string> lines;
-  const std::string& text = server_->Log().Text();
+  const std::string& text = server_->Core().Log().Text();
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\r', start);

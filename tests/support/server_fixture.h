@@ -9,9 +9,9 @@
 
 #include <asio/io_context.hpp>
 
+#include "app/application.h"
 #include "platform/clock.h"
 #include "prefs/server_settings.h"
-#include "server/application.h"
 #include "support/scripted_operator.h"
 #include "support/temporary_folder.h"
 #include "support/test_client.h"
@@ -68,7 +68,7 @@ class ServerFixture {
   std::unique_ptr<TestClient> ConnectAs(std::string name, std::initializer_list<unsigned> bits = {},
                                         uint32_t source = 0);
   // The session of the `index`-th client in the server's list (from 0).
-  ClientSession& Session(size_t index) { return *server_->Clients().All().at(index); }
+  ClientSession& Session(size_t index) { return *server_->Core().Clients().All().at(index); }
 
   // The log window's lines, each without its date and who columns: "who|message".
   std::vector<std::string> LogLines() const;

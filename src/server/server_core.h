@@ -8,21 +8,17 @@
 #include <optional>
 #include <vector>
 
-#include "accounts/account_store.h"
-#include "accounts/head_admin_dialogs.h"
-#include "bans/permanent_ban_list.h"
-#include "bans/temporary_ban_list.h"
-#include "chat/chat_rooms.h"
 #include "logs/log_files.h"
 #include "logs/log_window.h"
-#include "news/message_board.h"
-#include "news/server_texts.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "platform/tcp_transport.h"
 #include "prefs/apply_options.h"
 #include "prefs/server_settings.h"
+#include "server/capability.h"
 #include "server/client_list.h"
+#include "server/core_services.h"
+#include "server/counters.h"
 #include "server/dispatch_table.h"
 #include "server/operator.h"
 #include "server/statistics.h"
@@ -33,47 +29,56 @@ class io_context;
 
 namespace vantrel {
 
-// The server: owns the listeners, the pending connections, the clients, the
-// temporary and permanent bans, the counters, the settings, the log window and the log files
-// of its server folder, and runs the processing pass
-// on the core thread whenever a transport reports an event. Handlers reach the
-// server's state through this object. Core thread only; handlers it posted do
-// nothing once it is destroyed.
-class CMyApplication {
+// The server core: the listeners, the pending connections, the clients, the
+// dispatch table, the time and flood rules with their auto-bans, failures and
+// resets, quitting, the settings, the statistics and counters, the log window
+// and the log files of its server folder. Runs the processing pass on the core
+// thread whenever a transport reports an event, and calls the hooks of the
+// capabilities registered with it. Knows no capability by name. Core thread
+// only; handlers it posted do nothing once it is destroyed.
+class ServerCore final : public PassRequester,
+                         public AutoBanner,
+                         public FailureReporter,
+                         public SettingsStore {
  public:
-  // REQUIRES: `io` and `clock` outlive the application; `folder` is the server
-  // folder (the settings file and the log files live there).
-  CMyApplication(asio::io_context& io, const Clock& clock, std::filesystem::path folder,
-                 LogWindow::Echo echo = {});
-  ~CMyApplication();
+  // REQUIRES: `io`, `clock` and `temporary_bans` outlive the core; `folder` is
+  // the server folder (the settings file and the log files live there).
+  ServerCore(asio::io_context& io, const Clock& clock, std::filesystem::path folder,
+             TemporaryBans& temporary_bans, LogWindow::Echo echo = {});
+  ~ServerCore() override;
 
-  CMyApplication(const CMyApplication&) = delete;
-  CMyApplication& operator=(const CMyApplication&) = delete;
+  ServerCore(const ServerCore&) = delete;
+  ServerCore& operator=(const ServerCore&) = delete;
 
-  ServerSettings& Settings() { return settings_; }
-  // Takes options the operator confirmed: stores and writes the settings (a
-  // failure to write is raised, Omberly::CException class 4, after the new
-  // settings are in force) and acts on the effects of the change.
+  // Registers `capability`: its handlers now, its hooks from now on, in
+  // registration order. REQUIRES: `capability` outlives the core; called before Start.
+  void AddCapability(Capability& capability);
+
+  ServerSettings& Settings() override { return settings_; }
+  // Takes options the operator confirmed: puts them in force, tells the
+  // capabilities what changed, then writes the settings (a failure to write is
+  // raised, Omberly::CException class 4, after the new settings are in force).
   void ApplySettings(const AppliedOptions& applied);
   // Reads "Prefs" (the defaults when it is missing or damaged).
   void LoadSettings();
   // Writes "Prefs". Raises Omberly::CException (class 4) when it cannot.
-  void SaveSettings() const;
+  void SaveSettings() const override;
 
   // Where notices and questions for the operator go. REQUIRES: `op` outlives
-  // the application, or is replaced first. Until set, notices are dropped and
-  // questions answered with nothing.
+  // the core, or is replaced first. Until set, notices are dropped and questions
+  // answered with nothing. Operator() stays valid across replacements.
   void SetOperator(Operator* op);
-  Operator& GetOperator() { return *operator_; }
+  Operator& GetOperator() { return operator_; }
   // Called once the server has quit: the caller ends the event loop there.
   void SetQuitHandler(std::function<void()> quit) { quit_handler_ = std::move(quit); }
   // How the process ends when resets do not help (std::exit unless replaced).
   void SetExitHandler(std::function<void(int)> exit) { exit_handler_ = std::move(exit); }
 
   // Start-up (startup.cpp): the first log line, the data folders, the settings,
-  // the head administrator check, then the four listeners on ports P to P + 3
-  // and the start line. When a listener cannot be bound, the operator is told
-  // and start-up ends there, the server running with the listeners opened so far.
+  // the capabilities' start-up in registration order, then the four listeners on
+  // ports P to P + 3 and the start line. When a listener cannot be bound, the
+  // operator is told and start-up ends there, the server running with the
+  // listeners opened so far.
   void Start();
   // True once every listener is open and the start line was written.
   bool Started() const { return port_in_use_ != 0; }
@@ -81,50 +86,34 @@ class CMyApplication {
   uint16_t ListeningPort() const { return port_in_use_; }
   const std::filesystem::path& Folder() const { return folder_; }
 
-  // Runs a processing pass soon, once, however often it is asked for before it runs.
-  void RequestPass();
+  void RequestPass() override;
   // One processing pass followed by the transfer passes.
   void RunPass();
 
-  // Handlers and capabilities.
   const Clock& GetClock() const { return clock_; }
   LogWindow& Log() { return log_; }
-  LogFiles& Files() { return log_files_; }
+  // The error log and the activity logs.
+  LogFiles& LogFileSet() { return log_files_; }
   Random& GetRandom() { return random_; }
   Statistics& Stats() { return stats_; }
-  TemporaryBanList& TemporaryBans() { return temporary_bans_; }
-  // The permanent ban list, mirroring "Banned"; loaded at start-up.
-  PermanentBanList& PermanentBans() { return permanent_bans_; }
+  const Counters& GetCounters() const { return counters_; }
+  ClientList& Clients() { return clients_; }
   DispatchTable& Handlers() { return handlers_; }
 
-  ClientList& Clients() { return clients_; }
-  // The private chat rooms; a client leaving the list leaves every room.
-  ChatRoomList& ChatRooms() { return chat_rooms_; }
-  // The message board ("MessageBoard.txt"), loaded at start-up and by the reload command.
-  MessageBoard& Board() { return board_; }
-  // The agreement and the banner as last loaded.
-  const ServerTexts& Texts() const { return texts_; }
-  // Loads the agreement and the banner again from the files the settings name,
-  // logging each file ("Reloaded file ..." when `reload` is set). Raises
-  // Omberly::CException of class 4 when a file exists but cannot be read.
-  void LoadTexts(bool reload);
-  // The account store over the server folder's "Users".
-  AccountStore Accounts() const;
-  // Acts on the end of a head administrator dialog: logs what is still missing
-  // or what failed, and makes the outcome's login the head admin login (saving
-  // the settings) when the outcome says so.
-  void TakeHeadAdminOutcome(const HeadAdminOutcome& outcome);
-  // The flood and repeat rules' answer: disconnects the client, bans its address
-  // for 1800 s and writes `log_text` ("Autobanned for flooding", ...) for it.
-  void AutoBan(ClientSession& client, uint32_t now, std::string_view log_text);
+  // The statistics' lines followed by those the capabilities add.
+  std::vector<Capability::StatisticsLine> StatisticsLines() const;
+  // The operator's `reload`: each capability's Reload in order; raises what they raise.
+  void Reload();
+
+  void AutoBan(ClientSession& client, uint32_t now, AutoBanRule rule) override;
 
   // A failure that escaped a handler or a pass (error_handler.cpp): counted in
   // windows of 300 s, the 101st of a window resetting the server; written to the
   // error log; a pass follows.
-  void ReportFailure(const std::exception& failure);
-  // Drops every client without a word, frees what they held and starts counting
-  // failures anew. More than 10 resets without a client connecting in between
-  // end the process.
+  void ReportFailure(const std::exception& failure) override;
+  // Drops every client without a word, tells the capabilities and starts
+  // counting failures anew. More than 10 resets without a client connecting in
+  // between end the process.
   void ResetServer();
 
   // Quitting (quit.cpp). A quit request quits at once when nobody is connected
@@ -140,14 +129,24 @@ class CMyApplication {
   // Saves the settings (a failure is ignored) and hands over to the quit handler.
   void Quit();
 
-  // Sends transaction 104 with `text` as field 101 to every logged-in client
-  // whose connection is open (chat/broadcast.cpp, beside transaction 355).
-  void BroadcastServerMessage(std::string_view text);
-
  private:
   struct PendingConnection {
     std::unique_ptr<TransactionSession> session;
     uint32_t address;
+  };
+
+  // Forwards to the operator set last, or answers like no operator at all.
+  class OperatorRelay final : public Operator {
+   public:
+    void SetTarget(Operator* target) { target_ = target; }
+    void Notice(std::string_view title, std::string_view text) override;
+    void AskText(std::string_view prompt, TextAnswer answer) override;
+    void AskPassword(std::string_view prompt, TextAnswer answer) override;
+    void Choose(std::string_view title, std::string_view text, std::vector<std::string> choices,
+                ChoiceAnswer answer) override;
+
+   private:
+    Operator* target_ = nullptr;
   };
 
   void OnTransportEvent(uint32_t address, TransportEvent event);
@@ -159,6 +158,7 @@ class CMyApplication {
   // Returns false when the entry is done with and should be dropped.
   bool ServePending(PendingConnection& pending, uint32_t now);
   bool AdmitClient(PendingConnection& pending, uint32_t now);
+  void HandOverTransferConnection(std::unique_ptr<Transport> transport, uint32_t address);
   void ServeClients(uint32_t now);
   void ServeRequests(ClientSession& client, uint32_t now);
   void Dispatch(ClientSession& client, TransactionHandle& transaction, uint32_t now);
@@ -167,20 +167,24 @@ class CMyApplication {
 
   // Start-up steps (startup.cpp).
   void CreateDataFolders();
-  void CheckHeadAdmin(std::function<void()> then);
+  // Starts the capabilities from `index` on, then opens the listeners.
+  void StartCapabilities(size_t index);
+  void OpenListenersAndAnnounce();
   // Opens the listeners on P to P + 3 in order; false when one cannot be bound.
   bool OpenListeners(uint16_t port);
 
   asio::io_context& io_;
   const Clock& clock_;
   const std::filesystem::path folder_;
+  TemporaryBans& temporary_bans_;
   Random random_;
   ServerSettings settings_;
   LogWindow log_;
   LogFiles log_files_;
-  Operator* operator_;
+  OperatorRelay operator_;
   std::function<void()> quit_handler_;
   std::function<void(int)> exit_handler_;
+  std::vector<Capability*> capabilities_;
   std::optional<TcpListener> listener_;  // client connections on P
   // Transfers on P + 1 and the tunnel on P + 2 and P + 3: until those are
   // served, connections to them are accepted and closed.
@@ -188,16 +192,12 @@ class CMyApplication {
   uint16_t port_in_use_ = 0;
   std::vector<PendingConnection> pending_;
   ClientList clients_;
-  ChatRoomList chat_rooms_;
-  MessageBoard board_;
-  ServerTexts texts_;
+  // Transfer connections no capability took, kept until they close.
   std::vector<std::unique_ptr<Transport>> transfer_connections_;
-  TemporaryBanList temporary_bans_{clock_};
-  PermanentBanList permanent_bans_{folder_, clock_};
   Statistics stats_;
+  Counters counters_;
   DispatchTable handlers_;
-  DispatchTable login_handlers_;  // 107 and 121: all a client may send before logging in
-  UFieldData pass_fields_;        // the fields of the request being dispatched
+  UFieldData pass_fields_;  // the fields of the request being dispatched
 
   // The connection-flood run: the last admitted address, when its run began and
   // how many connections followed the first one.
@@ -213,7 +213,7 @@ class CMyApplication {
   bool handling_failure_ = false;
   bool shutting_down_ = false;
   bool pass_requested_ = false;
-  // Expires with the application, so that posted work can tell it is gone.
+  // Expires with the core, so that posted work can tell it is gone.
   std::shared_ptr<char> lifetime_ = std::make_shared<char>();
 };
 

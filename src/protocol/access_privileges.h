@@ -13,7 +13,7 @@ namespace vantrel {
 struct AccessPrivileges {
   std::array<uint8_t, 8> bytes{};
 
-  // REQUIRES: bit < kPrivilegeBitCount for all four.
+  // REQUIRES: bit < kPrivilegeBitCount for all three.
   constexpr bool Test(unsigned bit) const { return (bytes[bit / 8] & Mask(bit)) != 0; }
   constexpr void Set(unsigned bit) {
     bytes[bit / 8] = static_cast<uint8_t>(bytes[bit / 8] | Mask(bit));
@@ -21,7 +21,6 @@ struct AccessPrivileges {
   constexpr void Clear(unsigned bit) {
     bytes[bit / 8] = static_cast<uint8_t>(bytes[bit / 8] & ~Mask(bit));
   }
-  constexpr void ClearAll() { bytes.fill(0); }
 
   constexpr bool IsEmpty() const {
     for (uint8_t byte : bytes) {

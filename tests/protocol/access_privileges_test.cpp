@@ -1,4 +1,4 @@
-#include "accounts/access_privileges.h"
+#include "protocol/access_privileges.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,122 @@
+#include "server/server_core.h"
+
+#include <utility>
+
+#include <asio.hpp>
+
+#include "platform/exception.h"
+#include "prefs/prefs_file.h"
+#include "server/core_handlers.h"
+
+namespace vantrel {
+
+ServerCore::ServerCore(asio::io_context& io, const Clock& clock, std::filesystem::path folder,
+                       TemporaryBans& temporary_bans, LogWindow::Echo echo)
+    : io_(io),
+      clock_(clock),
+      folder_(std::move(folder)),
+      temporary_bans_(temporary_bans),
+      log_(clock, std::move(echo)),
+      log_files_(folder_, clock, settings_) {
+  RegisterCoreHandlers(handlers_, clients_, *this);
+  // A client that goes is first let go of by every capability.
+  clients_.AddLeaveObserver([this](ClientSession& leaving) {
+    for (Capability* capability : capabilities_) capability->ClientLeft(leaving);
+  });
+  stats_.SetStartTime(clock_.LocalTime());
+}
+
+ServerCore::~ServerCore() = default;
+
+void ServerCore::AddCapability(Capability& capability) {
+  capabilities_.push_back(&capability);
+  capability.RegisterHandlers(handlers_);
+}
+
+void ServerCore::SetOperator(Operator* op) {
+  operator_.SetTarget(op);
+}
+
+void ServerCore::LoadSettings() {
+  settings_ = ReadPrefsFile(folder_, random_);
+}
+
+void ServerCore::SaveSettings() const {
+  WritePrefsFile(folder_, settings_);
+}
+
+void ServerCore::ApplySettings(const AppliedOptions& applied) {
+  settings_ = applied.settings;
+  for (Capability* capability : capabilities_) capability->SettingsApplied(applied.effects);
+  // The listeners stay where they are until the next start.
+  SaveSettings();
+}
+
+std::vector<Capability::StatisticsLine> ServerCore::StatisticsLines() const {
+  std::vector<Capability::StatisticsLine> lines = stats_.Lines();
+  for (const Capability* capability : capabilities_) capability->AddStatisticsLines(lines);
+  return lines;
+}
+
+void ServerCore::Reload() {
+  for (Capability* capability : capabilities_) capability->Reload();
+}
+
+void ServerCore::AutoBan(ClientSession& client, uint32_t now, AutoBanRule rule) {
+  client.connection->Disconnect();
+  temporary_bans_.Add(client.address, now);
+  log_.Line(client.LogWho(), AutoBanLogText(rule));
+  counters_.CountAutoBan(rule);
+  RequestPass();
+}
+
+void ServerCore::RequestPass() {
+  if (pass_requested_) return;
+  pass_requested_ = true;
+  asio::post(io_, [this, alive = std::weak_ptr<char>(lifetime_)] {
+    if (alive.expired()) return;
+    pass_requested_ = false;
+    RunPass();
+  });
+}
+
+void ServerCore::Notify(Transport& transport, uint32_t address) {
+  transport.SetNotify([this, address](TransportEvent event) { OnTransportEvent(address, event); });
+}
+
+void ServerCore::OnTransportEvent(uint32_t address, TransportEvent event) {
+  if (event == TransportEvent::kSendQueueOverflow) {
+    log_.Line(AddressText(address), "Disconnected: the client stopped reading");
+    ++counters_.send_queue_drops;
+  }
+  RequestPass();
+}
+
+namespace {
+
+SilentOperator& NoOperator() {
+  static SilentOperator silent;
+  return silent;
+}
+
+}  // namespace
+
+void ServerCore::OperatorRelay::Notice(std::string_view title, std::string_view text) {
+  (target_ != nullptr ? *target_ : NoOperator()).Notice(title, text);
+}
+
+void ServerCore::OperatorRelay::AskText(std::string_view prompt, TextAnswer answer) {
+  (target_ != nullptr ? *target_ : NoOperator()).AskText(prompt, std::move(answer));
+}
+
+void ServerCore::OperatorRelay::AskPassword(std::string_view prompt, TextAnswer answer) {
+  (target_ != nullptr ? *target_ : NoOperator()).AskPassword(prompt, std::move(answer));
+}
+
+void ServerCore::OperatorRelay::Choose(std::string_view title, std::string_view text,
+                                       std::vector<std::string> choices, ChoiceAnswer answer) {
+  (target_ != nullptr ? *target_ : NoOperator())
+      .Choose(title, text, std::move(choices), std::move(answer));
+}
+
+}  // namespace vantrel
