@@ -3,26 +3,18 @@
 #include <algorithm>
 
 #include "accounts/account_record_layout.h"
+#include "protocol/byte_order.h"
 
 namespace vantrel {
 namespace {
 
 namespace layout = account_record_layout;
 
-uint16_t ReadUint16(std::span<const uint8_t> bytes, size_t offset) {
-  return static_cast<uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
-}
-
-void WriteUint16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value) {
-  bytes[offset] = static_cast<uint8_t>(value >> 8);
-  bytes[offset + 1] = static_cast<uint8_t>(value & 0xFF);
-}
-
 // The text whose length is at `length_offset` and whose bytes start at
 // `text_offset`, cut to `limit` bytes.
 std::string ReadText(std::span<const uint8_t> bytes, size_t length_offset, size_t text_offset,
                      size_t limit) {
-  const size_t length = std::min<size_t>(ReadUint16(bytes, length_offset), limit);
+  const size_t length = std::min<size_t>(Get16(bytes, length_offset), limit);
   const auto start = bytes.begin() + static_cast<std::ptrdiff_t>(text_offset);
   return std::string(start, start + static_cast<std::ptrdiff_t>(length));
 }
@@ -30,7 +22,7 @@ std::string ReadText(std::span<const uint8_t> bytes, size_t length_offset, size_
 void WriteText(std::vector<uint8_t>& bytes, size_t length_offset, size_t text_offset, size_t limit,
                std::string_view text) {
   const size_t length = std::min(text.size(), limit);
-  WriteUint16(bytes, length_offset, static_cast<uint16_t>(length));
+  Put16(bytes.data() + length_offset, static_cast<uint16_t>(length));
   std::copy_n(text.begin(), length, bytes.begin() + static_cast<std::ptrdiff_t>(text_offset));
 }
 
@@ -38,7 +30,7 @@ void WriteText(std::vector<uint8_t>& bytes, size_t length_offset, size_t text_of
 
 AccountRecordStatus DecodeAccountRecord(std::span<const uint8_t> bytes, AccountRecord& record) {
   if (bytes.size() < layout::kRecordSize) return AccountRecordStatus::kDamaged;
-  if (ReadUint16(bytes, layout::kVersion) != layout::kCurrentVersion) {
+  if (Get16(bytes, layout::kVersion) != layout::kCurrentVersion) {
     return AccountRecordStatus::kWrongVersion;
   }
   std::copy_n(bytes.begin() + layout::kPrivileges, record.privileges.bytes.size(),
@@ -54,7 +46,7 @@ AccountRecordStatus DecodeAccountRecord(std::span<const uint8_t> bytes, AccountR
 
 std::vector<uint8_t> EncodeAccountRecord(const AccountRecord& record) {
   std::vector<uint8_t> bytes(layout::kRecordSize, 0);
-  WriteUint16(bytes, layout::kVersion, layout::kCurrentVersion);
+  Put16(bytes.data() + layout::kVersion, layout::kCurrentVersion);
   std::copy(record.privileges.bytes.begin(), record.privileges.bytes.end(),
             bytes.begin() + layout::kPrivileges);
   WriteText(bytes, layout::kNameLength, layout::kName, layout::kMaxName, record.name);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bans/banned_layout.h"
+#include "protocol/byte_order.h"
 
 namespace vantrel {
 namespace {
@@ -19,8 +20,7 @@ class ByteReader {
 
   std::optional<uint32_t> Integer(size_t size) {
     if (!Has(size)) return std::nullopt;
-    uint32_t value = 0;
-    for (size_t i = 0; i < size; ++i) value = (value << 8) | bytes_[position_ + i];
+    const uint32_t value = GetBigEndian(bytes_.data() + position_, size);
     position_ += size;
     return value;
   }

@@ -4,20 +4,12 @@
 #include <string>
 
 #include "prefs/prefs_layout.h"
+#include "protocol/byte_order.h"
 
 namespace vantrel {
 namespace {
 
 namespace layout = prefs_layout;
-
-uint16_t Get16(std::span<const uint8_t> bytes, size_t offset) {
-  return static_cast<uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
-}
-
-uint32_t Get32(std::span<const uint8_t> bytes, size_t offset) {
-  return (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
-         (uint32_t{bytes[offset + 2]} << 8) | uint32_t{bytes[offset + 3]};
-}
 
 WindowState::Rectangle GetRectangle(std::span<const uint8_t> bytes, size_t offset) {
   WindowState::Rectangle rectangle{};

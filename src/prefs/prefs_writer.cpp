@@ -4,24 +4,15 @@
 #include <string_view>
 
 #include "prefs/prefs_layout.h"
+#include "protocol/byte_order.h"
 
 namespace vantrel {
 namespace {
 
 namespace layout = prefs_layout;
 
-void Put16(std::vector<uint8_t>& out, uint16_t value) {
-  out.push_back(static_cast<uint8_t>(value >> 8));
-  out.push_back(static_cast<uint8_t>(value));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-  Put16(out, static_cast<uint16_t>(value >> 16));
-  Put16(out, static_cast<uint16_t>(value));
-}
-
 void PutRectangle(std::vector<uint8_t>& out, const WindowState::Rectangle& rectangle) {
-  for (const int16_t coordinate : rectangle) Put16(out, static_cast<uint16_t>(coordinate));
+  for (const int16_t coordinate : rectangle) Append16(out, static_cast<uint16_t>(coordinate));
 }
 
 void PutString(std::vector<uint8_t>& out, std::string_view text, size_t limit) {
@@ -39,21 +30,21 @@ void PutEmptyStrings(std::vector<uint8_t>& out, size_t count) {
 std::vector<uint8_t> EncodePrefs(const ServerSettings& settings) {
   std::vector<uint8_t> out;
   out.reserve(layout::kMinimumSize);
-  Put16(out, layout::kCurrentVersion);
-  Put16(out, settings.window_state.visibility);
+  Append16(out, layout::kCurrentVersion);
+  Append16(out, settings.window_state.visibility);
   PutRectangle(out, settings.window_state.main_window);
   PutRectangle(out, settings.window_state.log_window);
   PutRectangle(out, settings.window_state.stats_window);
   out.insert(out.end(), layout::kZeroAreaSize, 0);
-  Put16(out, settings.max_connections_per_address);
-  Put32(out, settings.server_ip_address);
-  Put32(out, settings.option_flags);
-  Put16(out, settings.server_port);
-  Put16(out, settings.max_downloads);
-  Put16(out, settings.max_downloads_per_client);
+  Append16(out, settings.max_connections_per_address);
+  Append32(out, settings.server_ip_address);
+  Append32(out, settings.option_flags);
+  Append16(out, settings.server_port);
+  Append16(out, settings.max_downloads);
+  Append16(out, settings.max_downloads_per_client);
   out.push_back(settings.resolve_shortcuts_with_dialogs ? 1 : 0);
   out.push_back(0);
-  Put32(out, settings.tracker_pass_id);
+  Append32(out, settings.tracker_pass_id);
   assert(out.size() == layout::kStrings);
 
   PutEmptyStrings(out, layout::kEmptyStringsBeforeName);
