@@ -32,12 +32,21 @@ class ConsoleTest : public ::testing::Test {
 TEST_F(ConsoleTest, HelpListsEveryCommand) {
   const std::string help = Run("help");
   for (const char* command :
-       {"help", "stats", "log", "broadcast TEXT", "options", "set SETTING VALUE",
+       {"help", "stats", "counters", "log", "broadcast TEXT", "options", "set SETTING VALUE",
         "ban add RANGE [INFO]", "ban remove N", "quit [MESSAGE]", "quit now"}) {
     EXPECT_THAT(help, HasSubstr(command));
   }
   EXPECT_THAT(Run("frobnicate"), HasSubstr("type help"));
   EXPECT_EQ(Run("   "), "");
+}
+
+TEST_F(ConsoleTest, CountersShowRefusalsByKind) {
+  auto client = fixture_.Connect();
+  client->SendRaw(std::vector<uint8_t>{'G', 'E', 'T', ' ', '/', ' ', 'H', 'T', 'T', 'P', '/', '1'});
+  ASSERT_TRUE(client->WaitClosed());
+  const std::string counters = Run("counters");
+  EXPECT_THAT(counters, HasSubstr("refused_handshakes        1\n"));
+  EXPECT_THAT(counters, HasSubstr("autoban_news_spam         0\n"));
 }
 
 TEST_F(ConsoleTest, BroadcastReachesLoggedInUsersOnly) {

@@ -95,6 +95,8 @@ TEST(Lifecycle, HundredFailuresWithin300SecondsOnlyLogAndTheNextResetsSilently) 
   ASSERT_EQ(lines.size(), lines_before + 1);
   EXPECT_EQ(lines.back(), "|SERVER RESET - too many errors");
   EXPECT_THAT(lines, Not(Contains(::testing::HasSubstr("Connection closed"))));
+  EXPECT_EQ(fixture.Server().Core().GetCounters().failures, 201u);
+  EXPECT_EQ(fixture.Server().Core().GetCounters().resets, 1u);
 }
 
 TEST(Lifecycle, ElevenResetsWithoutAConnectionEndTheProcess) {

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Checks that the layers of src/ point one way:
+#   platform -> protocol -> prefs, logs -> server (the core) -> subsystems -> app.
+# Each folder may include only the folders below it (and itself); prints every
+# include that points up and exits 1 when there is one.
+set -euo pipefail
+src="${1:-$(dirname "$0")/../src}"
+
+declare -A allowed=(
+  [platform]="platform"
+  [protocol]="platform protocol"
+  [prefs]="platform protocol prefs"
+  [logs]="platform protocol prefs logs"
+  [server]="platform protocol prefs logs server"
+)
+
+status=0
+for dir in "$src"/*/; do
+  folder=$(basename "$dir")
+  [[ "$folder" == app ]] && continue
+  # A subsystem may include anything but app/.
+  allow="${allowed[$folder]:-*}"
+  while IFS=: read -r file line include; do
+    target=$(sed -E 's/.*#include "([^/]+)\/.*/\1/' <<<"$include")
+    if [[ "$allow" == "*" ]]; then
+      [[ "$target" != app ]] && continue
+    elif [[ " $allow " == *" $target "* ]]; then
+      continue
+    fi
+    echo "${file#"$src"/}:$line: $folder/ must not include $target/"
+    status=1
+  done < <(grep -Hn '^#include "[^/"]*/' -r "$dir" || true)
+done
+exit $status
