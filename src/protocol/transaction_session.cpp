@@ -76,13 +76,16 @@ void TransactionSession::Pump() {
         Break();
         return;
       }
-      receive_buffer_.resize(current_.data_size);
+      // The buffer grows as the body arrives, so a header that claims much and
+      // sends little costs only what was sent.
+      receive_buffer_.clear();
       body_remaining_ = current_.data_size;
       body_received_ = 0;
     }
-    const size_t n = transport_->Read(
-        std::span<uint8_t>(receive_buffer_).subspan(body_received_, body_remaining_));
-    if (n == 0) return;
+    const size_t take = std::min<size_t>(transport_->BytesAvailable(), body_remaining_);
+    if (take == 0) return;
+    receive_buffer_.resize(body_received_ + take);
+    const size_t n = transport_->Read(std::span<uint8_t>(receive_buffer_).subspan(body_received_));
     body_received_ += static_cast<uint32_t>(n);
     body_remaining_ -= static_cast<uint32_t>(n);
     if (body_remaining_ > 0) return;

@@ -76,6 +76,9 @@ class TransactionSession {
   bool IsConnected() const { return transport_ && transport_->IsConnected(); }
   bool IsClosePending() const { return transport_ && transport_->IsClosePending(); }
   bool IsBroken() const { return broken_; }
+  // The bytes this session holds for requests not yet taken, the one being
+  // received included: what its peer sent, not what its headers claim.
+  size_t HeldBytes() const { return held_bytes_ + receive_buffer_.capacity(); }
 
   // Leaves the session without a transport, so that destroying the session
   // keeps the connection open.

@@ -151,11 +151,12 @@ TEST_F(SessionTest, ChunkSizesOfZeroOrOverTheMaximumBreakTheSession) {
   }
 }
 
-TEST_F(SessionTest, MaximumSizeItselfIsAccepted) {
+TEST_F(SessionTest, MaximumSizeItselfIsAcceptedAndCostsOnlyWhatArrived) {
   Accept();
-  transport_->Feed(Header(0, 500, 1, 524288, 524288));
+  transport_->Feed(Concat({Header(0, 500, 1, 524288, 524288), {7}}));
   EXPECT_FALSE(session_->NextRequest().has_value());
   EXPECT_FALSE(session_->IsBroken());
+  EXPECT_LT(session_->HeldBytes(), 64u);
 }
 
 TEST_F(SessionTest, ReplyChunksMatchingNothingAreDropped) {
