@@ -1,5 +1,6 @@
 #include "platform/tcp_transport.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -47,10 +48,14 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   Connection(asio::ip::tcp::socket socket, uint32_t peer)
       : socket_(std::move(socket)), peer_(peer) {}
 
-  void Start() {
+  void Start(SendBudget* budget) {
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
     socket_.non_blocking(true, ignored);
+    if (budget != nullptr) {
+      budget_ = budget;
+      budget_->members_.push_back(this);
+    }
     ArmRead();
   }
 
@@ -81,10 +86,16 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     pending_.insert(pending_.end(), first.begin(), first.end());
     pending_.insert(pending_.end(), second.begin(), second.end());
     if (QueuedBytes() > kSendQueueLimit) {
-      Shutdown();
-      Post(TransportEvent::kSendQueueOverflow);
-      Post(TransportEvent::kClosed);
+      Overflow();
       return;
+    }
+    Recount();
+    if (budget_ != nullptr && budget_->queued_ > budget_->limit_) {
+      Connection* largest = *std::max_element(
+          budget_->members_.begin(), budget_->members_.end(),
+          [](const Connection* a, const Connection* b) { return a->counted_ < b->counted_; });
+      largest->Overflow();
+      if (largest == this) return;
     }
     if (!flush_posted_) {
       flush_posted_ = true;
@@ -120,7 +131,31 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   }
 
  private:
+  // Passed the send queue's cap or the budget: the queue is dropped.
+  void Overflow() {
+    Shutdown();
+    Post(TransportEvent::kSendQueueOverflow);
+    Post(TransportEvent::kClosed);
+  }
+
+  // Brings the budget's total up to date with this connection's queue.
+  void Recount() {
+    if (budget_ == nullptr) return;
+    const size_t queued = QueuedBytes();
+    budget_->queued_ = budget_->queued_ - counted_ + queued;
+    counted_ = queued;
+  }
+
+  void LeaveBudget() {
+    if (budget_ == nullptr) return;
+    budget_->queued_ -= counted_;
+    std::erase(budget_->members_, this);
+    budget_ = nullptr;
+    counted_ = 0;
+  }
+
   void Shutdown() {
+    LeaveBudget();
     connected_ = false;
     close_pending_ = false;
     pending_.clear();
@@ -196,6 +231,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     }
     if (written == pending_.size()) {
       ReleaseIfLarge(pending_);
+      Recount();
       if (close_pending_) {
         Shutdown();
         Deliver(TransportEvent::kClosed);
@@ -207,6 +243,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     in_flight_.swap(pending_);
     in_flight_.erase(in_flight_.begin(), in_flight_.begin() + static_cast<std::ptrdiff_t>(written));
     write_in_flight_ = true;
+    Recount();
     asio::async_write(socket_, asio::buffer(in_flight_),
                       [self = shared_from_this()](const asio::error_code& error, size_t) {
                         self->OnWritten(error);
@@ -217,6 +254,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     write_in_flight_ = false;
     ReleaseIfLarge(in_flight_);
     if (!connected_ || error == asio::error::operation_aborted) return;
+    Recount();
     if (error) {
       Shutdown();
       Deliver(TransportEvent::kClosed);
@@ -246,6 +284,8 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   bool write_in_flight_ = false;
   bool flush_posted_ = false;
   bool read_armed_ = false;
+  SendBudget* budget_ = nullptr;  // null when the connection counts in none
+  size_t counted_ = 0;            // this connection's share of the budget's total
 };
 
 TcpTransport::TcpTransport(std::shared_ptr<Connection> connection)
@@ -289,7 +329,8 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
  public:
   explicit Acceptor(asio::io_context& io) : acceptor_(io), retry_(io) {}
 
-  void Open(uint32_t address, uint16_t port, int backlog, Notify notify) {
+  void Open(uint32_t address, uint16_t port, int backlog, Notify notify, SendBudget* budget) {
+    budget_ = budget;
     const asio::ip::tcp::endpoint endpoint(asio::ip::address_v4(address), port);
     asio::error_code error;
     acceptor_.open(endpoint.protocol(), error);
@@ -369,13 +410,14 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
     const auto peer = socket.remote_endpoint(endpoint_error);
     const uint32_t peer_address = endpoint_error ? 0 : Ipv4Of(peer.address());
     auto connection = std::make_shared<TcpTransport::Connection>(std::move(socket), peer_address);
-    connection->Start();
+    connection->Start(budget_);
     accepted_.push_back(std::make_unique<TcpTransport>(std::move(connection)));
   }
 
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer retry_;
   Notify notify_;
+  SendBudget* budget_ = nullptr;
   std::deque<std::unique_ptr<Transport>> accepted_;
   bool accepting_ = false;
   bool stopped_ = false;
@@ -390,8 +432,9 @@ int MaxListenBacklog() {
   return asio::socket_base::max_listen_connections;
 }
 
-void TcpListener::Open(uint32_t address, uint16_t port, int backlog, Notify notify) {
-  acceptor_->Open(address, port, backlog, std::move(notify));
+void TcpListener::Open(uint32_t address, uint16_t port, int backlog, Notify notify,
+                       SendBudget* budget) {
+  acceptor_->Open(address, port, backlog, std::move(notify), budget);
 }
 std::unique_ptr<Transport> TcpListener::TakeAccepted() {
   return acceptor_->TakeAccepted();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "platform/transport.h"
 
@@ -19,6 +20,11 @@ namespace vantrel {
 inline constexpr size_t kInboundHighWater = 256 * 1024;
 // Bytes queued for sending before a client that stopped reading is disconnected.
 inline constexpr size_t kSendQueueLimit = 32 * 1024 * 1024;
+// Bytes queued for sending over all client connections together: without it, N
+// clients that stop reading could hold N times the cap above.
+inline constexpr size_t kClientSendBudget = 256 * 1024 * 1024;
+
+class SendBudget;
 
 // A TCP connection over Asio. Reads continuously into an inbound queue (paused
 // above the high-water mark), queues sends and flushes them once the current
@@ -68,9 +74,12 @@ class TcpListener {
   TcpListener& operator=(const TcpListener&) = delete;
 
   // Binds to `address`:`port` (address 0 = every local address) with SO_REUSEADDR
-  // and starts accepting. Raises Omberly::CException (class 4, with the system
-  // error) when the address cannot be bound.
-  void Open(uint32_t address, uint16_t port, int backlog, Notify notify);
+  // and starts accepting. Every accepted connection counts its send queue in
+  // `budget` when one is given (REQUIRES: it outlives the listener and every
+  // connection taken from it). Raises Omberly::CException (class 4, with the
+  // system error) when the address cannot be bound.
+  void Open(uint32_t address, uint16_t port, int backlog, Notify notify,
+            SendBudget* budget = nullptr);
 
   // The next accepted connection, or null when none is waiting.
   std::unique_ptr<Transport> TakeAccepted();
@@ -82,6 +91,30 @@ class TcpListener {
  private:
   class Acceptor;
   std::shared_ptr<Acceptor> acceptor_;
+};
+
+// The bytes queued for sending over a set of connections together, and the
+// limit for them. When a send takes the total past the limit, the connection
+// with the largest queue is disconnected and reports kSendQueueOverflow, as if it
+// had passed its own cap (like an output-buffer eviction). A connection leaves
+// the set when it closes. Core thread only.
+class SendBudget {
+ public:
+  explicit SendBudget(size_t limit = kClientSendBudget) : limit_(limit) {}
+
+  SendBudget(const SendBudget&) = delete;
+  SendBudget& operator=(const SendBudget&) = delete;
+
+  size_t Limit() const { return limit_; }
+  // The bytes queued now over every open connection of the set.
+  size_t Queued() const { return queued_; }
+
+ private:
+  friend class TcpTransport::Connection;
+
+  size_t limit_;
+  size_t queued_ = 0;
+  std::vector<TcpTransport::Connection*> members_;  // in no order
 };
 
 }  // namespace vantrel

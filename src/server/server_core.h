@@ -185,6 +185,8 @@ class ServerCore final : public PassRequester,
   std::function<void()> quit_handler_;
   std::function<void(int)> exit_handler_;
   std::vector<Capability*> capabilities_;
+  // What the client connections may queue to be sent, all together; outlives them.
+  SendBudget send_budget_;
   std::optional<TcpListener> listener_;  // client connections on P
   // Transfers on P + 1 and the tunnel on P + 2 and P + 3: until those are
   // served, connections to them are accepted and closed.

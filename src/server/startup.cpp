@@ -66,7 +66,7 @@ bool ServerCore::OpenListeners(uint16_t port) {
   const uint32_t address = settings_.server_ip_address;
   try {
     listener_.emplace(io_);
-    listener_->Open(address, port, MaxListenBacklog(), [this] { RequestPass(); });
+    listener_->Open(address, port, MaxListenBacklog(), [this] { RequestPass(); }, &send_budget_);
     for (int i = 1; i <= kOtherListeners; ++i) {
       auto listener = std::make_unique<TcpListener>(io_);
       TcpListener* raw = listener.get();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <asio/io_context.hpp>
 #include <chrono>
 #include <vector>
@@ -14,6 +16,8 @@ namespace {
 
 class TcpTransportTest : public ::testing::Test {
  protected:
+  static constexpr size_t kMiB = 1024 * 1024;
+
   TcpTransportTest() : listener_(io_) {
     listener_.Open(kLoopback, 0, 10, [this] { ++accept_events_; });
   }
@@ -25,11 +29,14 @@ class TcpTransportTest : public ::testing::Test {
 
   // Connects a client and takes the server side of the connection.
   std::unique_ptr<Transport> Accept(std::unique_ptr<TestClient>& client) {
-    client = std::make_unique<TestClient>(listener_.LocalPort(), [this] { Poll(); });
+    return Accept(client, listener_);
+  }
+  std::unique_ptr<Transport> Accept(std::unique_ptr<TestClient>& client, TcpListener& listener) {
+    client = std::make_unique<TestClient>(listener.LocalPort(), [this] { Poll(); });
     std::unique_ptr<Transport> transport;
     for (int i = 0; i < 1000 && !transport; ++i) {
       Poll();
-      transport = listener_.TakeAccepted();
+      transport = listener.TakeAccepted();
     }
     if (transport) transport->SetNotify([this](TransportEvent event) { events_.push_back(event); });
     return transport;
@@ -124,6 +131,32 @@ TEST_F(TcpTransportTest, ClientThatStopsReadingIsDisconnectedAtTheSendQueueCap) 
   for (int i = 0; i < 100 && events_.size() < 2; ++i) Poll();
   ASSERT_GE(events_.size(), 1u);
   EXPECT_EQ(events_.front(), TransportEvent::kSendQueueOverflow);
+}
+
+TEST_F(TcpTransportTest, PastTheSharedBudgetTheLargestQueueIsDisconnected) {
+  SendBudget budget(8 * kMiB);
+  TcpListener budgeted(io_);
+  budgeted.Open(kLoopback, 0, 10, [] {}, &budget);
+  std::unique_ptr<TestClient> client_a;
+  std::unique_ptr<TestClient> client_b;
+  auto a = Accept(client_a, budgeted);
+  auto b = Accept(client_b, budgeted);
+  ASSERT_TRUE(a && b);
+  std::vector<TransportEvent> b_events;
+  b->SetNotify([&b_events](TransportEvent event) { b_events.push_back(event); });
+  // Nothing is written until the event loop runs, so every byte stays queued.
+  a->Send(std::vector<uint8_t>(3 * kMiB, 'a'), {});
+  b->Send(std::vector<uint8_t>(2 * kMiB, 'b'), {});
+  EXPECT_EQ(budget.Queued(), 5 * kMiB);
+  a->Send(std::vector<uint8_t>(4 * kMiB, 'a'), {});  // 9 MiB in all: A holds the most
+  EXPECT_FALSE(a->IsConnected());
+  EXPECT_TRUE(b->IsConnected());
+  EXPECT_EQ(budget.Queued(), 2 * kMiB);
+  for (int i = 0; i < 100 && events_.empty(); ++i) Poll();
+  ASSERT_FALSE(events_.empty());
+  EXPECT_EQ(events_.front(), TransportEvent::kSendQueueOverflow);
+  EXPECT_TRUE(std::find(b_events.begin(), b_events.end(), TransportEvent::kSendQueueOverflow) ==
+              b_events.end());
 }
 
 }  // namespace
