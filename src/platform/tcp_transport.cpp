@@ -357,8 +357,11 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
     return transport;
   }
 
+  void SetFailureNotify(FailureNotify notify) { failure_notify_ = std::move(notify); }
+
   void Stop() {
     notify_ = nullptr;
+    failure_notify_ = nullptr;
     stopped_ = true;
     asio::error_code ignored;
     acceptor_.close(ignored);
@@ -385,11 +388,19 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
     accepting_ = false;
     if (stopped_ || error == asio::error::operation_aborted) return;
     if (error) {
+      if (!failing_) {
+        failing_ = true;
+        if (failure_notify_) failure_notify_(error.value());
+      }
       retry_.expires_after(kAcceptRetryDelay);
       retry_.async_wait([self = shared_from_this()](const asio::error_code& wait_error) {
         if (!wait_error) self->Accept();
       });
       return;
+    }
+    if (failing_) {
+      failing_ = false;
+      if (failure_notify_) failure_notify_(0);
     }
     Keep(std::move(socket));
     // Take the other waiting connections now: each asynchronous accept would
@@ -417,6 +428,8 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer retry_;
   Notify notify_;
+  FailureNotify failure_notify_;
+  bool failing_ = false;  // the last accept failed
   SendBudget* budget_ = nullptr;
   std::deque<std::unique_ptr<Transport>> accepted_;
   bool accepting_ = false;
@@ -435,6 +448,9 @@ int MaxListenBacklog() {
 void TcpListener::Open(uint32_t address, uint16_t port, int backlog, Notify notify,
                        SendBudget* budget) {
   acceptor_->Open(address, port, backlog, std::move(notify), budget);
+}
+void TcpListener::SetFailureNotify(FailureNotify notify) {
+  acceptor_->SetFailureNotify(std::move(notify));
 }
 std::unique_ptr<Transport> TcpListener::TakeAccepted() {
   return acceptor_->TakeAccepted();

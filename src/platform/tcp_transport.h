@@ -81,6 +81,12 @@ class TcpListener {
   void Open(uint32_t address, uint16_t port, int backlog, Notify notify,
             SendBudget* budget = nullptr);
 
+  // Told when the system starts refusing to accept (out of descriptors, say),
+  // with its errno, once per episode; accepting is retried every 100 ms, and the
+  // first connection accepted again ends the episode with a call with 0.
+  using FailureNotify = std::function<void(int error)>;
+  void SetFailureNotify(FailureNotify notify);
+
   // The next accepted connection, or null when none is waiting.
   std::unique_ptr<Transport> TakeAccepted();
 

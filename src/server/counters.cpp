@@ -18,6 +18,8 @@ std::vector<std::pair<std::string, uint64_t>> Counters::Lines() const {
   }
   lines.emplace_back("refused_handshakes", refused_handshakes);
   lines.emplace_back("refused_per_address", refused_per_address);
+  lines.emplace_back("pending_dropped", pending_dropped);
+  lines.emplace_back("accept_failures", accept_failures);
   lines.emplace_back("send_queue_drops", send_queue_drops);
   lines.emplace_back("failures", failures);
   lines.emplace_back("resets", resets);

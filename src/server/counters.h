@@ -17,6 +17,8 @@ struct Counters {
   std::array<uint64_t, kAutoBanRuleCount> auto_bans{};  // by AutoBanRule
   uint64_t refused_handshakes = 0;   // not this protocol, or a version it does not serve
   uint64_t refused_per_address = 0;  // past the connections-per-address setting
+  uint64_t pending_dropped = 0;      // oldest connection without a handshake, closed for a new one
+  uint64_t accept_failures = 0;      // episodes of the system refusing to accept (no descriptors)
   uint64_t send_queue_drops = 0;     // disconnected for not reading what was sent
   uint64_t failures = 0;             // failures that reached the error handler
   uint64_t resets = 0;               // server resets

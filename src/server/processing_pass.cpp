@@ -48,6 +48,11 @@ void ServerCore::AcceptConnections() {
   while (auto transport = listener_->TakeAccepted()) {
     if (shutting_down_) continue;  // disposed at once
     const uint32_t address = transport->PeerAddress();
+    if (pending_.size() >= kMaxPendingConnections) {
+      // The oldest connection still without a handshake makes room.
+      pending_.erase(pending_.begin());
+      ++counters_.pending_dropped;
+    }
     Notify(*transport, address);
     pending_.push_back({std::make_unique<TransactionSession>(std::move(transport)), address});
   }

@@ -170,6 +170,8 @@ class ServerCore final : public PassRequester,
   // Starts the capabilities from `index` on, then opens the listeners.
   void StartCapabilities(size_t index);
   void OpenListenersAndAnnounce();
+  // The client listener's accept failures: one line when they start and one when they end.
+  void OnAcceptFailure(int error);
   // Opens the listeners on P to P + 3 in order; false when one cannot be bound.
   bool OpenListeners(uint16_t port);
 

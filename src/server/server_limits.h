@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace vantrel {
@@ -17,6 +18,11 @@ inline constexpr uint32_t kAwaySeconds = 600;
 // Requests per client per window; the next one disconnects and bans.
 inline constexpr uint32_t kRequestFloodWindowSeconds = 60;
 inline constexpr uint16_t kRequestFloodLimit = 120;
+
+// Connections that have not completed their handshake, which the server keeps
+// without a time limit: past this many, the oldest is closed to admit the new
+// one, so that silent connections cannot take every descriptor.
+inline constexpr size_t kMaxPendingConnections = 1024;
 
 // Connections in a row from one address: more than this many after the first
 // within the window ban the address.

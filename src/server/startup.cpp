@@ -1,5 +1,7 @@
 // Start-up of the server, in its fixed order.
 #include <array>
+#include <cstring>
+#include <string>
 #include <filesystem>
 
 #include "platform/exception.h"
@@ -66,7 +68,10 @@ bool ServerCore::OpenListeners(uint16_t port) {
   const uint32_t address = settings_.server_ip_address;
   try {
     listener_.emplace(io_);
+    // The system's longest backlog: a burst of logins must not be dropped by
+    // the kernel before the pass takes them.
     listener_->Open(address, port, MaxListenBacklog(), [this] { RequestPass(); }, &send_budget_);
+    listener_->SetFailureNotify([this](int error) { OnAcceptFailure(error); });
     for (int i = 1; i <= kOtherListeners; ++i) {
       auto listener = std::make_unique<TcpListener>(io_);
       TcpListener* raw = listener.get();
@@ -82,6 +87,16 @@ bool ServerCore::OpenListeners(uint16_t port) {
     return false;
   }
   return true;
+}
+
+void ServerCore::OnAcceptFailure(int error) {
+  if (error == 0) {
+    log_.Line("", "Accepting connections again");
+    return;
+  }
+  ++counters_.accept_failures;
+  log_.Line("", "Cannot accept connections: " + std::string(std::strerror(error)) +
+                    " (retrying every 0.1 s)");
 }
 
 }  // namespace vantrel

@@ -1,10 +1,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <iterator>
 #include <vector>
 
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
+#include "server/server_limits.h"
 #include "support/server_fixture.h"
 
 namespace vantrel::testing {
@@ -70,6 +75,39 @@ TEST_F(ProcessingPass, SilentConnectionStaysPendingWithoutTimeLimit) {
   EXPECT_TRUE(client->StaysQuiet(milliseconds(20)));
   client->SendRaw(std::vector<uint8_t>{'P', 'V', 'A', 'N', 'T', 0, 1, 0, 2});
   EXPECT_THAT(*client->ReadRaw(8), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 0));
+}
+
+TEST_F(ProcessingPass, OldestPendingConnectionMakesRoomPastTheCap) {
+  std::vector<std::unique_ptr<TestClient>> silent;
+  for (size_t i = 0; i < kMaxPendingConnections + 1; ++i) {
+    silent.push_back(fixture_.Connect(kThirdLoopback));
+    if (i % 64 == 0) fixture_.RunPass();
+  }
+  EXPECT_TRUE(silent.front()->WaitClosed());
+  EXPECT_TRUE(silent.back()->Handshake());
+  EXPECT_EQ(Counted().pending_dropped, 1u);
+}
+
+TEST_F(ProcessingPass, AcceptFailsForLackOfDescriptorsIsLoggedOnceAndResumes) {
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  auto first = fixture_.ConnectClient();
+  ASSERT_TRUE(first);
+  // Room for one more socket: the next client's own. The server cannot accept it.
+  const auto open_now = static_cast<rlim_t>(std::distance(
+      std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+  rlimit tight = saved;
+  tight.rlim_cur = open_now;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  auto second = fixture_.Connect();
+  auto third = fixture_.Connect();
+  for (int i = 0; i < 20; ++i) fixture_.Poll();
+  setrlimit(RLIMIT_NOFILE, &saved);
+  first->Close();
+  EXPECT_TRUE(second->Handshake());
+  EXPECT_TRUE(third->Handshake());
+  EXPECT_EQ(Counted().accept_failures, 1u);
+  EXPECT_TRUE(fixture_.Logged("Accepting connections again"));
 }
 
 TEST_F(ProcessingPass, UnknownTypeIsAnsweredAndTheConnectionStays) {
