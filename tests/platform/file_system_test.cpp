@@ -15,6 +15,8 @@
 #include <string>
 
 #include "platform/exception.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/full_disk.h"
 #include "support/temporary_folder.h"
 
 namespace vantrel {
@@ -110,6 +112,16 @@ TEST_F(FileSystemTest, ReplaceFileSwapsTheWholeFileOrRaisesItsOwnText) {
     EXPECT_EQ(failure.SystemError(), EISDIR);
   }
   EXPECT_EQ(ReadWholeFile(At("target")), "new contents");
+}
+
+TEST_F(FileSystemTest, FullDiskOrShortWriteDuringAReplaceKeepsTheTargetWhole) {
+  testing::FaultInjectingFileSystem disk(files_);
+  Put("target", "old contents");
+  testing::ExpectFullDiskKeepsTheFileWhole(
+      disk, {At("target"), At("target.new"), "Not saved.", [&] {
+               disk.ReplaceFile(At("target"), At("target.new"), std::string_view("new"),
+                                "Not saved.");
+             }});
 }
 
 TEST_F(FileSystemTest, StreamedFilesReadAtOffsetsAndWriteInSequence) {
