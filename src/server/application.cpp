@@ -17,14 +17,16 @@
 namespace vantrel {
 
 CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
-                               std::filesystem::path folder, LogWindow::Echo echo)
+                               std::filesystem::path folder, LogWindow::Echo echo,
+                               FileSystem* file_system)
     : io_(io),
       clock_(clock),
       folder_(std::move(folder)),
+      file_system_(file_system != nullptr ? *file_system : FileSystem::Default()),
       log_(clock, std::move(echo)),
-      log_files_(folder_, clock, settings_),
-      board_(folder_),
-      texts_(folder_) {
+      log_files_(file_system_, folder_, clock, settings_),
+      board_(file_system_, folder_),
+      texts_(file_system_, folder_) {
   SetOperator(nullptr);
   RegisterCoreHandlers(handlers_);
   RegisterLoginHandlers(login_handlers_, handlers_);
@@ -43,11 +45,11 @@ void CMyApplication::SetOperator(Operator* op) {
 }
 
 void CMyApplication::LoadSettings() {
-  settings_ = ReadPrefsFile(folder_, random_);
+  settings_ = ReadPrefsFile(file_system_, folder_, random_);
 }
 
 void CMyApplication::SaveSettings() const {
-  WritePrefsFile(folder_, settings_);
+  WritePrefsFile(file_system_, folder_, settings_);
 }
 
 void CMyApplication::ApplySettings(const AppliedOptions& applied) {

@@ -18,6 +18,7 @@
 #include "news/message_board.h"
 #include "news/server_texts.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/random.h"
 #include "platform/tcp_transport.h"
 #include "prefs/apply_options.h"
@@ -42,9 +43,11 @@ namespace vantrel {
 class CMyApplication {
  public:
   // REQUIRES: `io` and `clock` outlive the application; `folder` is the server
-  // folder (the settings file and the log files live there).
+  // folder (the settings file and the log files live there). Every access to it
+  // goes through `file_system` (FileSystem::Default when null), which must
+  // outlive the application.
   CMyApplication(asio::io_context& io, const Clock& clock, std::filesystem::path folder,
-                 LogWindow::Echo echo = {});
+                 LogWindow::Echo echo = {}, FileSystem* file_system = nullptr);
   ~CMyApplication();
 
   CMyApplication(const CMyApplication&) = delete;
@@ -174,6 +177,7 @@ class CMyApplication {
   asio::io_context& io_;
   const Clock& clock_;
   const std::filesystem::path folder_;
+  FileSystem& file_system_;
   Random random_;
   ServerSettings settings_;
   LogWindow log_;
@@ -193,7 +197,7 @@ class CMyApplication {
   ServerTexts texts_;
   std::vector<std::unique_ptr<Transport>> transfer_connections_;
   TemporaryBanList temporary_bans_{clock_};
-  PermanentBanList permanent_bans_{folder_, clock_};
+  PermanentBanList permanent_bans_{file_system_, folder_, clock_};
   Statistics stats_;
   DispatchTable handlers_;
   DispatchTable login_handlers_;  // 107 and 121: all a client may send before logging in

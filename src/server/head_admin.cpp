@@ -8,7 +8,7 @@
 namespace vantrel {
 
 AccountStore CMyApplication::Accounts() const {
-  return AccountStore(account_files::UsersFolderIn(folder_));
+  return AccountStore(file_system_, account_files::UsersFolderIn(folder_));
 }
 
 void CMyApplication::CheckHeadAdmin(std::function<void()> then) {

@@ -75,7 +75,7 @@ class PermanentBans : public ::testing::Test {
 
   TemporaryFolder folder_;
   FakeClock clock_;
-  PermanentBanList bans_{folder_.Path(), clock_};
+  PermanentBanList bans_{FileSystem::Default(), folder_.Path(), clock_};
 };
 
 TEST_F(PermanentBans, LoadKeepsEntriesInForceOnly) {

@@ -39,7 +39,7 @@ class ServerTextsTest : public ::testing::Test {
   LogWindow log_{clock_};
   ScriptedOperator operator_;
   ServerSettings settings_;
-  ServerTexts texts_{folder_.Path()};
+  ServerTexts texts_{FileSystem::Default(), folder_.Path()};
 };
 
 TEST_F(ServerTextsTest, AgreementOfTheLimitLoadsOneByteMoreDoesNot) {

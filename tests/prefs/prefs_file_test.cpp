@@ -28,15 +28,15 @@ ServerSettings SomeSettings() {
 
 TEST(PrefsFile, WrittenSettingsReadBack) {
   TemporaryFolder folder;
-  WritePrefsFile(folder.Path(), SomeSettings());
+  WritePrefsFile(FileSystem::Default(), folder.Path(), SomeSettings());
   Random random(1);
-  EXPECT_EQ(ReadPrefsFile(folder.Path(), random), SomeSettings());
+  EXPECT_EQ(ReadPrefsFile(FileSystem::Default(), folder.Path(), random), SomeSettings());
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
 }
 
 TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   TemporaryFolder folder;
-  WritePrefsFile(folder.Path(), SomeSettings());
+  WritePrefsFile(FileSystem::Default(), folder.Path(), SomeSettings());
   const std::string before = ReadWholeFile(folder.Path() / "Prefs");
 
   // Files may not grow past 150 bytes while the larger settings are written.
@@ -50,7 +50,7 @@ TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   bool raised = false;
   try {
-    WritePrefsFile(folder.Path(), larger);
+    WritePrefsFile(FileSystem::Default(), folder.Path(), larger);
   } catch (const Omberly::CException& error) {
     raised = error.ErrorClass() == kErrorClassFile && error.SystemError() == EFBIG;
   }
