@@ -8,6 +8,8 @@
 #include "platform/exception.h"
 #include "platform/random.h"
 #include "prefs/prefs_file.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/full_disk.h"
 #include "support/temporary_folder.h"
 
 namespace vantrel {
@@ -60,6 +62,18 @@ TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   EXPECT_TRUE(raised);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
   EXPECT_EQ(ReadWholeFile(folder.Path() / "Prefs"), before);
+}
+
+TEST(PrefsFile, FullDiskKeepsThePreviousFile) {
+  TemporaryFolder folder;
+  testing::FaultInjectingFileSystem disk(FileSystem::Default());
+  WritePrefsFile(disk, folder.Path(), SomeSettings());
+  ServerSettings other = SomeSettings();
+  other.server_name = "Other";
+  testing::ExpectFullDiskKeepsTheFileWhole(disk,
+                                           {folder.Path() / "Prefs", folder.Path() / "Prefs.new",
+                                            "Could not save the settings file \xD2Prefs\xD3.",
+                                            [&] { WritePrefsFile(disk, folder.Path(), other); }});
 }
 
 }  // namespace
