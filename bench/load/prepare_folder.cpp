@@ -26,11 +26,11 @@ void PrepareServerFolder(const std::filesystem::path& folder, uint16_t port) {
   settings.server_ip_address = kLoopbackAddress;
   settings.max_connections_per_address = 0;  // every load client from its own address anyway
   settings.option_flags = 0;                 // no trackers, sounds, log files or quit question
-  WritePrefsFile(folder, settings);
+  WritePrefsFile(FileSystem::Default(), folder, settings);
 
   const auto users = account_files::UsersFolderIn(folder);
   std::filesystem::create_directories(users);
-  const AccountStore store(users);
+  const AccountStore store(FileSystem::Default(), users);
   AccountRecord guest;
   guest.login = kGuestLogin;
   guest.name = kGuestName;

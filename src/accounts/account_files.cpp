@@ -1,8 +1,9 @@
 #include "accounts/account_files.h"
 
 #include <algorithm>
-#include <system_error>
+#include <vector>
 
+#include "platform/exception.h"
 #include "platform/mac_roman.h"
 
 namespace vantrel::account_files {
@@ -35,23 +36,25 @@ std::optional<std::string> AccountFolderName(std::string_view login) {
   return name;
 }
 
-std::optional<std::filesystem::path> FindAccountEntry(const std::filesystem::path& users,
+std::optional<std::filesystem::path> FindAccountEntry(FileSystem& file_system,
+                                                      const std::filesystem::path& users,
                                                       std::string_view login) {
   const std::optional<std::string> name = AccountFolderName(login);
   if (!name) return std::nullopt;
-  std::error_code error;
   const std::filesystem::path exact = users / *name;
-  if (std::filesystem::symlink_status(exact, error).type() !=
-      std::filesystem::file_type::not_found) {
-    if (!error) return exact;
+  try {
+    if (file_system.Stat(exact, LinkHandling::kNoFollow)) return exact;
+  } catch (const Omberly::CException&) {
+    // Not known to be there: look through the folder.
   }
-  std::filesystem::directory_iterator entries(users, error);
-  if (error) return std::nullopt;
-  for (const std::filesystem::directory_iterator end; entries != end; entries.increment(error)) {
-    if (error) return std::nullopt;
-    if (EqualIgnoringAsciiCase(entries->path().filename().native(), *name)) {
-      return entries->path();
-    }
+  std::vector<std::string> entries;
+  try {
+    entries = file_system.ListFolder(users);
+  } catch (const Omberly::CException&) {
+    return std::nullopt;
+  }
+  for (const std::string& entry : entries) {
+    if (EqualIgnoringAsciiCase(entry, *name)) return users / entry;
   }
   return std::nullopt;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 // Every name the account store uses on disk, and how a login becomes the name of
 // its folder inside "Users". Core thread only.
 namespace vantrel::account_files {
@@ -33,8 +35,9 @@ std::optional<std::string> AccountFolderName(std::string_view login);
 // equals the login's folder name, else the first one in listing order that equals
 // it apart from the letter case of ASCII letters. Nothing when there is none,
 // the login is unusable or the folder cannot be listed. The entry may be of any
-// kind; callers check that it is a folder.
-std::optional<std::filesystem::path> FindAccountEntry(const std::filesystem::path& users,
+// kind; callers check that it is a folder. Never raises.
+std::optional<std::filesystem::path> FindAccountEntry(FileSystem& file_system,
+                                                      const std::filesystem::path& users,
                                                       std::string_view login);
 
 // `text` cut to at most `limit` bytes.

@@ -1,23 +1,19 @@
 #include "accounts/account_store.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <system_error>
+#include <memory>
 #include <utility>
 
 #include "accounts/account_errors.h"
 #include "accounts/account_files.h"
 #include "accounts/account_record_layout.h"
 #include "platform/file_failure.h"
-#include "platform/file_io.h"
 #include "platform/mac_roman.h"
-#include "platform/trash.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-using account_files::FindAccountEntry;
 using account_files::kUserDataFileName;
 using account_files::kUserDataTemporaryName;
 
@@ -37,36 +33,35 @@ std::string_view StoredLogin(const AccountRecord& record) {
   return account_files::CutTo(record.login, account_record_layout::kMaxLogin);
 }
 
-// Up to one record's bytes of the regular file at `path`; nothing when it cannot
-// be opened.
-std::optional<std::vector<uint8_t>> ReadRecordBytes(const fs::path& path) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return std::nullopt;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return std::nullopt;
-  std::vector<uint8_t> bytes(account_record_layout::kRecordSize);
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));  // a short read means damaged
-  std::fclose(file);
-  return bytes;
-}
-
 }  // namespace
 
-AccountStore::AccountStore(fs::path users_folder) : users_(std::move(users_folder)) {}
+AccountStore::AccountStore(FileSystem& file_system, fs::path users_folder)
+    : file_system_(&file_system), users_(std::move(users_folder)) {}
 
 bool AccountStore::Available() const {
-  std::error_code error;
-  return fs::is_directory(users_, error);
+  return IsA(users_, FileKind::kFolder);
 }
 
 AccountRecord AccountStore::Read(std::string_view login) const {
   if (!Available()) Raise(kErrorCodeFolderNotFound);
-  const std::optional<fs::path> folder = FindAccountEntry(users_, login);
+  const std::optional<fs::path> folder = FindAccountEntry(login);
   if (!folder) Raise(kErrorCodeNotFound);
-  const std::optional<std::vector<uint8_t>> bytes = ReadRecordBytes(*folder / kUserDataFileName);
-  if (!bytes) Raise(kErrorCodeNotFound);
+  const fs::path file = *folder / kUserDataFileName;
+  if (!IsA(file, FileKind::kFile)) Raise(kErrorCodeNotFound);
+  std::unique_ptr<ReadableFile> opened;
+  try {
+    opened = file_system_->OpenForReading(file);
+  } catch (const Omberly::CException&) {
+    Raise(kErrorCodeNotFound);
+  }
+  std::string bytes;
+  try {
+    opened->ReadAll(account_record_layout::kRecordSize, bytes);
+  } catch (const Omberly::CException&) {
+    // What came before the failed read is too short: a damaged record.
+  }
   AccountRecord record;
-  switch (DecodeAccountRecord(*bytes, record)) {
+  switch (DecodeAccountRecord(AsBytes(bytes), record)) {
     case AccountRecordStatus::kRead:
       return record;
     case AccountRecordStatus::kDamaged:
@@ -82,57 +77,68 @@ void AccountStore::Create(const AccountRecord& record) const {
   const std::string_view login = StoredLogin(record);
   const std::optional<std::string> name = account_files::AccountFolderName(login);
   if (!name) Raise(kErrorCodeInvalidName);
-  if (FindAccountEntry(users_, login)) Raise(kErrorCodeExists);
+  if (FindAccountEntry(login)) Raise(kErrorCodeExists);
 
   const fs::path folder = users_ / *name;
-  std::error_code error;
-  if (!fs::create_directory(folder, error)) {
-    if (error) RaiseFileFailure(kCreateFolderText, error.value());
-    Raise(kErrorCodeExists);
+  bool created = false;
+  try {
+    created = file_system_->CreateFolder(folder);
+  } catch (const Omberly::CException& failure) {
+    RaiseFileFailure(kCreateFolderText, failure.SystemError());
   }
+  if (!created) Raise(kErrorCodeExists);
   const fs::path file = folder / kUserDataFileName;
-  const int failure = WriteFileSynced(file, EncodeAccountRecord(record));
-  if (failure != 0) {
-    fs::remove(file, error);
-    fs::remove(folder, error);
-    RaiseFileFailure(kWriteRecordText, failure);
+  try {
+    file_system_->WriteFile(file, EncodeAccountRecord(record));
+  } catch (const Omberly::CException& failure) {
+    // What cannot be removed is left behind: the failure to write is the one to tell.
+    try {
+      file_system_->Remove(file);
+    } catch (const Omberly::CException&) {
+    }
+    try {
+      file_system_->RemoveFolder(folder);
+    } catch (const Omberly::CException&) {
+    }
+    RaiseFileFailure(kWriteRecordText, failure.SystemError());
   }
 }
 
 void AccountStore::Write(const AccountRecord& record) const {
   if (!Available()) return;
-  const std::optional<fs::path> folder = FindAccountEntry(users_, StoredLogin(record));
+  const std::optional<fs::path> folder = FindAccountEntry(StoredLogin(record));
   if (!folder) Raise(kErrorCodeNotFound);
   const fs::path file = *folder / kUserDataFileName;
-  std::error_code error;
-  if (!fs::is_regular_file(file, error)) Raise(kErrorCodeNotFound);
+  if (!IsA(file, FileKind::kFile)) Raise(kErrorCodeNotFound);
 
-  ReplaceFile(file, *folder / kUserDataTemporaryName, EncodeAccountRecord(record),
-              kWriteRecordText);
+  file_system_->ReplaceFile(file, *folder / kUserDataTemporaryName, EncodeAccountRecord(record),
+                            kWriteRecordText);
 }
 
 void AccountStore::Delete(std::string_view login) const {
   if (!Available()) return;
-  const std::optional<fs::path> folder = FindAccountEntry(users_, login);
+  const std::optional<fs::path> folder = FindAccountEntry(login);
   if (!folder) return;
-  MoveToTrash(*folder);
+  file_system_->MoveToTrash(*folder);
 }
 
 void AccountStore::Rename(std::string_view old_login, const AccountRecord& record) const {
   if (!Available()) return;
-  const std::optional<fs::path> old_folder = FindAccountEntry(users_, old_login);
+  const std::optional<fs::path> old_folder = FindAccountEntry(old_login);
   if (!old_folder) Raise(kErrorCodeNotFound);
   const std::string_view new_login = account_files::CutTo(record.login, kMaxFolderLogin);
   const std::optional<std::string> new_name = account_files::AccountFolderName(new_login);
   if (!new_name) Raise(kErrorCodeInvalidName);
-  const std::optional<fs::path> taken = FindAccountEntry(users_, new_login);
+  const std::optional<fs::path> taken = FindAccountEntry(new_login);
   if (taken && *taken != *old_folder) Raise(kErrorCodeExists);
 
   const fs::path new_folder = users_ / *new_name;
   if (new_folder == *old_folder) return;
-  std::error_code error;
-  fs::rename(*old_folder, new_folder, error);
-  if (error) RaiseFileFailure(kRenameText, error.value());
+  try {
+    file_system_->Rename(*old_folder, new_folder);
+  } catch (const Omberly::CException& failure) {
+    RaiseFileFailure(kRenameText, failure.SystemError());
+  }
 }
 
 bool AccountStore::Exists(const AccountRecord& record) const {
@@ -142,31 +148,44 @@ bool AccountStore::Exists(const AccountRecord& record) const {
 bool AccountStore::Exists(std::string_view login) const {
   if (!Available()) return false;
   const std::optional<fs::path> folder =
-      FindAccountEntry(users_, account_files::CutTo(login, kMaxFolderLogin));
-  std::error_code error;
-  return folder && fs::is_directory(*folder, error);
+      FindAccountEntry(account_files::CutTo(login, kMaxFolderLogin));
+  return folder && IsA(*folder, FileKind::kFolder);
 }
 
 std::vector<std::string> AccountStore::List() const {
   if (!Available()) Raise(kErrorCodeFolderNotFound);
-  std::error_code error;
-  fs::directory_iterator entries(users_, error);
-  if (error) RaiseFileFailure(kListText, error.value());
+  std::vector<std::string> entries;
+  try {
+    entries = file_system_->ListFolder(users_);
+  } catch (const Omberly::CException& failure) {
+    RaiseFileFailure(kListText, failure.SystemError());
+  }
   std::vector<std::string> logins;
-  for (const fs::directory_iterator end; entries != end; entries.increment(error)) {
-    std::error_code kind_error;
-    if (entries->is_directory(kind_error)) {  // follows links, shortcuts included
-      logins.push_back(Utf8ToMacRoman(entries->path().filename().native()));
+  for (const std::string& entry : entries) {
+    if (IsA(users_ / entry, FileKind::kFolder)) {  // follows links, shortcuts included
+      logins.push_back(Utf8ToMacRoman(entry));
     }
   }
-  if (error) RaiseFileFailure(kListText, error.value());
   return logins;
 }
 
 std::optional<std::string> AccountStore::FolderLogin(std::string_view login) const {
-  const std::optional<fs::path> folder = FindAccountEntry(users_, login);
+  const std::optional<fs::path> folder = FindAccountEntry(login);
   if (!folder) return std::nullopt;
   return Utf8ToMacRoman(folder->filename().native());
+}
+
+std::optional<fs::path> AccountStore::FindAccountEntry(std::string_view login) const {
+  return account_files::FindAccountEntry(*file_system_, users_, login);
+}
+
+bool AccountStore::IsA(const fs::path& path, FileKind kind) const {
+  try {
+    const std::optional<FileStatus> status = file_system_->Stat(path, LinkHandling::kFollow);
+    return status && status->kind == kind;
+  } catch (const Omberly::CException&) {
+    return false;
+  }
 }
 
 }  // namespace vantrel

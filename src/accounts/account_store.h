@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "accounts/account_record.h"
+#include "platform/file_system.h"
 
 namespace vantrel {
 
@@ -19,11 +20,13 @@ namespace vantrel {
 // "Users". Failures are Omberly::CException as account_errors.h lists them.
 // When the "Users" folder is missing, Read and List raise the not-found error and
 // Create, Write, Delete and Rename do nothing (Exists answers false).
-// Core thread only; copying is cheap (it holds only the folder's path).
+// Core thread only; copying is cheap (it holds only the file system it reaches
+// the folder through and the folder's path).
 class AccountStore {
  public:
   // `users_folder` is the "Users" folder (account_files::UsersFolderIn).
-  explicit AccountStore(std::filesystem::path users_folder);
+  // REQUIRES: `file_system` outlives the store and its copies.
+  AccountStore(FileSystem& file_system, std::filesystem::path users_folder);
 
   const std::filesystem::path& UsersFolder() const { return users_; }
   // True when the "Users" folder is there as a folder.
@@ -77,6 +80,13 @@ class AccountStore {
   static constexpr size_t kMaxFolderLogin = 31;
 
  private:
+  // account_files::FindAccountEntry in this store's "Users".
+  std::optional<std::filesystem::path> FindAccountEntry(std::string_view login) const;
+  // True when the entry at `path`, links followed, is of `kind`; false when it
+  // is missing or cannot be looked at.
+  bool IsA(const std::filesystem::path& path, FileKind kind) const;
+
+  FileSystem* file_system_;  // never null
   std::filesystem::path users_;
 };
 

@@ -16,8 +16,9 @@ namespace vantrel {
 // the composition root; core thread only.
 class AccountsCapability final : public Capability {
  public:
-  // REQUIRES: everything `services` refers to outlives the capability.
-  AccountsCapability(const AccountServices& services, const std::filesystem::path& server_folder);
+  // REQUIRES: everything `services` refers to, and `file_system`, outlive the capability.
+  AccountsCapability(const AccountServices& services, FileSystem& file_system,
+                     const std::filesystem::path& server_folder);
 
   void RegisterHandlers(DispatchTable& table) override;
   // Checks the head administrator account (asking the operator when it needs a

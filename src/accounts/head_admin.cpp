@@ -7,9 +7,9 @@
 
 namespace vantrel {
 
-AccountsCapability::AccountsCapability(const AccountServices& services,
+AccountsCapability::AccountsCapability(const AccountServices& services, FileSystem& file_system,
                                        const std::filesystem::path& server_folder)
-    : services_(services), store_(account_files::UsersFolderIn(server_folder)) {}
+    : services_(services), store_(file_system, account_files::UsersFolderIn(server_folder)) {}
 
 void AccountsCapability::RegisterHandlers(DispatchTable& table) {
   RegisterLoginHandlers(table, services_, store_);

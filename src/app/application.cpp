@@ -3,17 +3,19 @@
 namespace vantrel {
 
 CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
-                               const std::filesystem::path& folder, LogWindow::Echo echo)
+                               const std::filesystem::path& folder, LogWindow::Echo echo,
+                               FileSystem* file_system)
     : temporary_bans_(clock),
-      core_(io, clock, folder, temporary_bans_, std::move(echo)),
-      permanent_bans_(folder, clock),
+      core_(io, clock, file_system != nullptr ? *file_system : FileSystem::Default(), folder,
+            temporary_bans_, std::move(echo)),
+      permanent_bans_(core_.GetFileSystem(), folder, clock),
       bans_({core_.Clients(), core_.Log(), core_, permanent_bans_, temporary_bans_}),
       news_({core_.Clients(), core_, clock, core_.Log(), core_.GetOperator(), core_, core_},
-            folder),
+            core_.GetFileSystem(), folder),
       chat_(core_.Clients(), core_, core_.GetRandom()),
       accounts_({core_.Clients(), core_.Log(), core_.LogFileSet(), core_, core_.GetOperator(),
                  core_, permanent_bans_, temporary_bans_, news_.Texts()},
-                folder) {
+                core_.GetFileSystem(), folder) {
   // Each capability once; start-up runs in this order, the head administrator
   // check last, just before the listeners open.
   core_.AddCapability(bans_);

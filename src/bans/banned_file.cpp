@@ -1,18 +1,14 @@
 #include "bans/banned_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdint>
+#include <string>
 #include <utility>
-#include <vector>
 
 #include "bans/banned_layout.h"
 #include "bans/banned_reader.h"
 #include "bans/banned_writer.h"
+#include "platform/exception.h"
 #include "platform/file_failure.h"
-#include "platform/file_io.h"
 
 namespace vantrel {
 namespace {
@@ -36,54 +32,72 @@ struct BannedPaths {
   std::filesystem::path temporary;
 };
 
+bool IsMissing(const Omberly::CException& failure) {
+  return failure.SystemError() == ENOENT;
+}
+
 // Makes the current "Banned", if any, the backup while "Banned" stays in place:
-// a second name when the file system allows it, else a rename. Returns 0 or errno.
-int KeepAsBackup(const BannedPaths& paths) {
-  if (::link(paths.list.c_str(), paths.backup.c_str()) == 0 || errno == ENOENT) return 0;
-  if (::rename(paths.list.c_str(), paths.backup.c_str()) == 0 || errno == ENOENT) return 0;
-  return errno;
-}
-
-// Makes the renames in the folder durable; a folder that cannot be synced is
-// no reason to fail a save that is already complete.
-void SyncFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-[[noreturn]] void Fail(const BannedPaths& paths, int failure) {
-  ::unlink(paths.temporary.c_str());
-  RaiseFileFailure(kSaveFailureText, failure);
+// a second name when the file system allows it, else a rename.
+void KeepAsBackup(FileSystem& file_system, const BannedPaths& paths) {
+  try {
+    file_system.HardLink(paths.list, paths.backup);
+    return;
+  } catch (const Omberly::CException& failure) {
+    if (IsMissing(failure)) return;
+  }
+  try {
+    file_system.Rename(paths.list, paths.backup);
+  } catch (const Omberly::CException& failure) {
+    if (!IsMissing(failure)) throw;
+  }
 }
 
 }  // namespace
 
-BanList LoadBannedFile(const std::filesystem::path& server_folder) {
+BanList LoadBannedFile(FileSystem& file_system, const std::filesystem::path& server_folder) {
   const BannedPaths paths(server_folder);
-  BannedFileContents contents = ParseBannedFile(ReadFilePrefix(paths.list, layout::kReadLimit));
+  std::string bytes;
+  try {
+    file_system.ReadFile(paths.list, layout::kReadLimit, bytes);
+  } catch (const Omberly::CException&) {
+    // A failed read keeps what came before it; a file that cannot be opened gives none.
+  }
+  BannedFileContents contents = ParseBannedFile(AsBytes(bytes));
   if (contents.status == BannedFileStatus::kNoEntries) {
-    ::unlink(paths.list.c_str());  // a file that cannot be deleted is read as empty again next time
+    try {
+      file_system.Remove(paths.list);
+    } catch (const Omberly::CException&) {
+      // A file that cannot be deleted is read as empty again next time.
+    }
   }
   return std::move(contents.records);
 }
 
-void SaveBannedFile(const std::filesystem::path& server_folder, const BanList& list) {
+void SaveBannedFile(FileSystem& file_system, const std::filesystem::path& server_folder,
+                    const BanList& list) {
   const BannedPaths paths(server_folder);
-  if (!list.empty()) {
-    if (const int failure = WriteFileSynced(paths.temporary, EncodeBannedFile(list))) {
-      Fail(paths, failure);
+  try {
+    if (!list.empty()) file_system.WriteFile(paths.temporary, EncodeBannedFile(list));
+    file_system.Remove(paths.backup);
+    KeepAsBackup(file_system, paths);
+    if (!list.empty()) {
+      file_system.Rename(paths.temporary, paths.list);
+    } else {
+      file_system.Remove(paths.list);
     }
+  } catch (const Omberly::CException& failure) {
+    try {
+      file_system.Remove(paths.temporary);
+    } catch (const Omberly::CException&) {
+      // Left behind; the next save writes over it.
+    }
+    RaiseFileFailure(kSaveFailureText, failure.SystemError());
   }
-  if (::unlink(paths.backup.c_str()) != 0 && errno != ENOENT) Fail(paths, errno);
-  if (const int failure = KeepAsBackup(paths)) Fail(paths, failure);
-  if (!list.empty()) {
-    if (::rename(paths.temporary.c_str(), paths.list.c_str()) != 0) Fail(paths, errno);
-  } else if (::unlink(paths.list.c_str()) != 0 && errno != ENOENT) {
-    Fail(paths, errno);
+  try {
+    file_system.SyncFolder(server_folder);
+  } catch (const Omberly::CException&) {
+    // A folder that cannot be synced is no reason to fail a save that is complete.
   }
-  SyncFolder(server_folder);
 }
 
 }  // namespace vantrel

@@ -19,11 +19,12 @@ BanList InForce(const BanList& list) {
 
 }  // namespace
 
-PermanentBanList::PermanentBanList(std::filesystem::path server_folder, const Clock& clock)
-    : folder_(std::move(server_folder)), clock_(clock) {}
+PermanentBanList::PermanentBanList(FileSystem& file_system, std::filesystem::path server_folder,
+                                   const Clock& clock)
+    : file_system_(file_system), folder_(std::move(server_folder)), clock_(clock) {}
 
 void PermanentBanList::Load() {
-  entries_ = InForce(LoadBannedFile(folder_));
+  entries_ = InForce(LoadBannedFile(file_system_, folder_));
 }
 
 void PermanentBanList::Add(uint32_t first, uint32_t last, std::string_view info) {
@@ -40,11 +41,11 @@ void PermanentBanList::Add(uint32_t first, uint32_t last, std::string_view info)
 }
 
 BanList PermanentBanList::ReadWorkingList() const {
-  return LoadBannedFile(folder_);
+  return LoadBannedFile(file_system_, folder_);
 }
 
 void PermanentBanList::Save(const BanList& list) {
-  SaveBannedFile(folder_, list);
+  SaveBannedFile(file_system_, folder_, list);
   entries_ = InForce(list);
 }
 

@@ -6,6 +6,7 @@
 
 #include "bans/ban_record.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 
 namespace vantrel {
 
@@ -16,8 +17,9 @@ namespace vantrel {
 // core thread only.
 class PermanentBanList {
  public:
-  // REQUIRES: `clock` outlives the list.
-  PermanentBanList(std::filesystem::path server_folder, const Clock& clock);
+  // REQUIRES: `file_system` and `clock` outlive the list.
+  PermanentBanList(FileSystem& file_system, std::filesystem::path server_folder,
+                   const Clock& clock);
 
   PermanentBanList(const PermanentBanList&) = delete;
   PermanentBanList& operator=(const PermanentBanList&) = delete;
@@ -46,6 +48,7 @@ class PermanentBanList {
   const BanList& Entries() const { return entries_; }
 
  private:
+  FileSystem& file_system_;
   const std::filesystem::path folder_;
   const Clock& clock_;
   BanList entries_;

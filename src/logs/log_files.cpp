@@ -1,11 +1,7 @@
 #include "logs/log_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 #include "logs/log_window.h"
@@ -44,64 +40,61 @@ std::string TabLine(std::initializer_list<std::string_view> columns) {
 
 // Opens `path` (creating it), writes `header` when the file is empty, appends
 // `line` and closes it. Raises on failure.
-void AppendLine(const std::filesystem::path& path, std::string_view header, std::string_view line) {
-  const std::string failure =
-      "Could not write the log file \xD2" + path.filename().string() + "\xD3.";
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) RaiseFileFailure(failure, errno);
-  struct stat status {};
-  int error = ::fstat(fd, &status) == 0 ? 0 : errno;
-  std::string bytes;
-  if (error == 0 && status.st_size == 0) bytes = header;
-  bytes.append(line);
-  for (size_t written = 0; error == 0 && written < bytes.size();) {
-    const ssize_t done = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (done >= 0) {
-      written += static_cast<size_t>(done);
-    } else if (errno != EINTR) {
-      error = errno;
-    }
+void AppendLine(FileSystem& file_system, const std::filesystem::path& path, std::string_view header,
+                std::string_view line) {
+  try {
+    const std::unique_ptr<WritableFile> file = file_system.OpenForWriting(path, WriteMode::kAppend);
+    std::string bytes;
+    if (file->Size() == 0) bytes = header;
+    bytes.append(line);
+    file->Append(AsBytes(bytes));
+    file->Close();
+  } catch (const Omberly::CException& failure) {
+    RaiseFileFailure("Could not write the log file \xD2" + path.filename().string() + "\xD3.",
+                     failure.SystemError());
   }
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) RaiseFileFailure(failure, error);
 }
 
 }  // namespace
 
-LogFiles::LogFiles(std::filesystem::path server_folder, const Clock& clock,
+LogFiles::LogFiles(FileSystem& file_system, std::filesystem::path server_folder, const Clock& clock,
                    const ServerSettings& settings)
-    : server_folder_(std::move(server_folder)), clock_(clock), settings_(settings) {}
+    : file_system_(file_system),
+      server_folder_(std::move(server_folder)),
+      clock_(clock),
+      settings_(settings) {}
 
 void LogFiles::Download(const LogActor& actor, std::string_view file_name) {
   if (!settings_.Option(kOptionLogDownloads)) return;
-  AppendLine(server_folder_ / kDownloadLogFileName, kTransferHeader,
+  AppendLine(file_system_, server_folder_ / kDownloadLogFileName, kTransferHeader,
              TabLine({LogDateText(clock_.LocalTime()), actor.address, actor.account, actor.name,
                       file_name}));
 }
 
 void LogFiles::Upload(const LogActor& actor, std::string_view file_name) {
   if (!settings_.Option(kOptionLogUploads)) return;
-  AppendLine(server_folder_ / kUploadLogFileName, kTransferHeader,
+  AppendLine(file_system_, server_folder_ / kUploadLogFileName, kTransferHeader,
              TabLine({LogDateText(clock_.LocalTime()), actor.address, actor.account, actor.name,
                       file_name}));
 }
 
 void LogFiles::Connect(const LogActor& actor) {
   if (!settings_.Option(kOptionLogConnects)) return;
-  AppendLine(server_folder_ / kConnectLogFileName, kConnectHeader,
+  AppendLine(file_system_, server_folder_ / kConnectLogFileName, kConnectHeader,
              TabLine({LogDateText(clock_.LocalTime()), actor.address, actor.account, actor.name}));
 }
 
 void LogFiles::Account(const LogActor& actor, std::string_view action,
                        std::string_view affected_account) {
   if (!settings_.Option(kOptionLogAccountChanges)) return;
-  AppendLine(server_folder_ / kAccountLogFileName, kAccountHeader,
+  AppendLine(file_system_, server_folder_ / kAccountLogFileName, kAccountHeader,
              TabLine({LogDateText(clock_.LocalTime()), actor.address, actor.account, actor.name,
                       action, affected_account}));
 }
 
 void LogFiles::Error(const Omberly::CException& error) {
-  AppendLine(server_folder_ / kErrorLogFileName, {}, ErrorLogLine(clock_.LocalTime(), error));
+  AppendLine(file_system_, server_folder_ / kErrorLogFileName, {},
+             ErrorLogLine(clock_.LocalTime(), error));
 }
 
 std::string RenamedAccountText(std::string_view old_login, std::string_view new_login) {

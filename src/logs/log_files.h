@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/exception.h"
+#include "platform/file_system.h"
 #include "prefs/server_settings.h"
 
 namespace vantrel {
@@ -44,9 +45,10 @@ struct LogActor {
 // file cannot be opened or written; callers pass it to their general error path.
 class LogFiles {
  public:
-  // REQUIRES: `clock` and `settings` outlive this object; the option flags of
-  // `settings` are read at every line.
-  LogFiles(std::filesystem::path server_folder, const Clock& clock, const ServerSettings& settings);
+  // REQUIRES: `file_system`, `clock` and `settings` outlive this object; the
+  // option flags of `settings` are read at every line.
+  LogFiles(FileSystem& file_system, std::filesystem::path server_folder, const Clock& clock,
+           const ServerSettings& settings);
 
   LogFiles(const LogFiles&) = delete;
   LogFiles& operator=(const LogFiles&) = delete;
@@ -64,6 +66,7 @@ class LogFiles {
   void Error(const Omberly::CException& error);
 
  private:
+  FileSystem& file_system_;
   std::filesystem::path server_folder_;
   const Clock& clock_;
   const ServerSettings& settings_;

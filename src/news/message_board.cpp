@@ -1,15 +1,13 @@
 #include "news/message_board.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 #include <limits>
 #include <utility>
 
 #include "logs/log_window.h"
 #include "news/news_files.h"
+#include "platform/exception.h"
 #include "platform/file_failure.h"
-#include "platform/file_io.h"
 
 namespace vantrel {
 namespace {
@@ -23,16 +21,21 @@ constexpr size_t kNoLimit = std::numeric_limits<size_t>::max();
 
 }  // namespace
 
-MessageBoard::MessageBoard(std::filesystem::path server_folder)
-    : folder_(std::move(server_folder)) {}
+MessageBoard::MessageBoard(FileSystem& file_system, std::filesystem::path server_folder)
+    : file_system_(file_system), folder_(std::move(server_folder)) {}
 
 void MessageBoard::Load(LogWindow& log) {
   const std::filesystem::path path = folder_ / kMessageBoardFileName;
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644));
-  if (file.Get() < 0) RaiseFileFailure(kReadFailureText, errno);
   std::string text;
-  if (const int failure = ReadToEnd(file.Get(), kNoLimit, text)) {
-    RaiseFileFailure(kReadFailureText, failure);
+  try {
+    try {
+      file_system_.ReadFile(path, kNoLimit, text);
+    } catch (const Omberly::CException& failure) {
+      if (failure.SystemError() != ENOENT) throw;
+      file_system_.OpenForWriting(path, WriteMode::kAppend)->Close();  // created empty
+    }
+  } catch (const Omberly::CException& failure) {
+    RaiseFileFailure(kReadFailureText, failure.SystemError());
   }
   text_ = std::move(text);
   log.Line("", "Loaded MessageBoard.txt");
@@ -40,8 +43,8 @@ void MessageBoard::Load(LogWindow& log) {
 
 void MessageBoard::AddPost(std::string_view post) {
   text_.insert(0, post);
-  ReplaceFile(folder_ / kMessageBoardFileName, folder_ / kMessageBoardTemporaryFileName, text_,
-              kWriteFailureText);
+  file_system_.ReplaceFile(folder_ / kMessageBoardFileName,
+                           folder_ / kMessageBoardTemporaryFileName, text_, kWriteFailureText);
 }
 
 }  // namespace vantrel

@@ -4,17 +4,21 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace vantrel {
 
 class LogWindow;
 
 // The message board: one growing Mac Roman text, newest post first, kept in
 // memory whole (no cap) and in "MessageBoard.txt" in the server folder, which is
-// rewritten whole after every post. Owned by the application; core thread only.
+// rewritten whole after every post (through the file system it was given).
+// Owned by the application; core thread only.
 class MessageBoard {
  public:
-  // REQUIRES: `server_folder` is the folder "MessageBoard.txt" lives in.
-  explicit MessageBoard(std::filesystem::path server_folder);
+  // REQUIRES: `file_system` outlives the board; `server_folder` is the folder
+  // "MessageBoard.txt" lives in.
+  MessageBoard(FileSystem& file_system, std::filesystem::path server_folder);
 
   MessageBoard(const MessageBoard&) = delete;
   MessageBoard& operator=(const MessageBoard&) = delete;
@@ -35,6 +39,7 @@ class MessageBoard {
   void AddPost(std::string_view post);
 
  private:
+  FileSystem& file_system_;
   std::filesystem::path folder_;
   std::string text_;
 };

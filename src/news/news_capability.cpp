@@ -6,11 +6,11 @@
 
 namespace vantrel {
 
-NewsCapability::NewsCapability(const NewsServices& services,
+NewsCapability::NewsCapability(const NewsServices& services, FileSystem& file_system,
                                const std::filesystem::path& server_folder)
     : services_(services),
-      board_(server_folder),
-      texts_(server_folder),
+      board_(file_system, server_folder),
+      texts_(file_system, server_folder),
       board_services_{services.clients, services.auto_bans, services.clock, board_} {}
 
 void NewsCapability::RegisterHandlers(DispatchTable& table) {

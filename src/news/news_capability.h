@@ -31,8 +31,9 @@ struct NewsServices {
 // settings change. Built by the composition root; core thread only.
 class NewsCapability final : public Capability {
  public:
-  // REQUIRES: everything `services` refers to outlives the capability.
-  NewsCapability(const NewsServices& services, const std::filesystem::path& server_folder);
+  // REQUIRES: everything `services` refers to, and `file_system`, outlive the capability.
+  NewsCapability(const NewsServices& services, FileSystem& file_system,
+                 const std::filesystem::path& server_folder);
 
   void RegisterHandlers(DispatchTable& table) override;
   void Start(std::function<void()> then) override;

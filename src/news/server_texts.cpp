@@ -22,12 +22,14 @@ bool NameEndsWith(std::string_view name, std::string_view suffix) {
 
 }  // namespace
 
-ServerTexts::ServerTexts(std::filesystem::path server_folder) : folder_(std::move(server_folder)) {}
+ServerTexts::ServerTexts(FileSystem& file_system, std::filesystem::path server_folder)
+    : file_system_(file_system), folder_(std::move(server_folder)) {}
 
 void ServerTexts::Load(const ServerSettings& settings, bool reload, LogWindow& log,
                        Operator& notices) {
   agreement_.reset();
-  if (auto agreement = LoadServerFile(folder_, kAgreementFileName, reload, log, notices)) {
+  if (auto agreement =
+          LoadServerFile(file_system_, folder_, kAgreementFileName, reload, log, notices)) {
     agreement_ = std::move(agreement->bytes);
   }
 
@@ -39,7 +41,8 @@ void ServerTexts::Load(const ServerSettings& settings, bool reload, LogWindow& l
     if (!banner_link_.empty()) banner_kind_ = kBannerKindUrl;
     return;
   }
-  if (auto banner = LoadServerFile(folder_, settings.banner_file, reload, log, notices)) {
+  if (auto banner =
+          LoadServerFile(file_system_, folder_, settings.banner_file, reload, log, notices)) {
     banner_kind_ = BannerKindFor(settings.banner_file, banner->type);
     banner_data_ = std::move(banner->bytes);
   }

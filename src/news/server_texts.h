@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "news/type_codes.h"
+#include "platform/file_system.h"
 #include "prefs/server_settings.h"
 
 namespace vantrel {
@@ -24,9 +25,9 @@ inline constexpr FourCharCode kBannerKindUrl = MakeFourCharCode("URL ");
 // each load and unchanged in between. Core thread only.
 class ServerTexts {
  public:
-  // REQUIRES: `server_folder` is the folder the agreement and a relative banner
-  // file name are found in.
-  explicit ServerTexts(std::filesystem::path server_folder);
+  // REQUIRES: `file_system` outlives the texts; `server_folder` is the folder
+  // the agreement and a relative banner file name are found in.
+  ServerTexts(FileSystem& file_system, std::filesystem::path server_folder);
 
   ServerTexts(const ServerTexts&) = delete;
   ServerTexts& operator=(const ServerTexts&) = delete;
@@ -53,6 +54,7 @@ class ServerTexts {
   std::span<const uint8_t> BannerData() const;
 
  private:
+  FileSystem& file_system_;
   std::filesystem::path folder_;
   std::optional<std::string> agreement_;
   std::optional<std::string> banner_data_;

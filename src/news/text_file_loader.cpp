@@ -1,16 +1,14 @@
 #include "news/text_file_loader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "logs/log_window.h"
 #include "news/host_text.h"
+#include "platform/exception.h"
 #include "platform/file_failure.h"
-#include "platform/file_io.h"
 #include "platform/mac_roman.h"
 #include "server/operator.h"
 
@@ -33,34 +31,42 @@ std::string TooLargeText(std::string_view name, size_t limit) {
 
 }  // namespace
 
-std::optional<LoadedFile> LoadServerFile(const std::filesystem::path& server_folder,
+std::optional<LoadedFile> LoadServerFile(FileSystem& file_system,
+                                         const std::filesystem::path& server_folder,
                                          std::string_view name, bool reload, LogWindow& log,
                                          Operator& notices) {
   if (name.empty()) return std::nullopt;
   const std::filesystem::path path = server_folder / MacRomanToUtf8(name);
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.Get() < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) {
+  std::unique_ptr<ReadableFile> file;
+  try {
+    file = file_system.OpenForReading(path);
+  } catch (const Omberly::CException& failure) {
+    const int system_error = failure.SystemError();
+    if (system_error == ENOENT || system_error == ENOTDIR) {
       log.Line(kNoWho, "Could not find file " + CurlyQuoted(name));
       return std::nullopt;
     }
-    FailToLoad(name, errno, log);
+    FailToLoad(name, system_error, log);
   }
 
   LoadedFile loaded;
   loaded.type = TypeAndCreatorForName(name).type;
   const bool text = loaded.type == kTypeText;
   const size_t limit = text ? kMaxTextFileSize : kMaxOtherFileSize;
-  struct stat status {};
-  if (::fstat(file.Get(), &status) != 0) FailToLoad(name, errno, log);
-  const auto size = static_cast<uintmax_t>(status.st_size);
+  uint64_t size = 0;
+  try {
+    size = file->Size();
+  } catch (const Omberly::CException& failure) {
+    FailToLoad(name, failure.SystemError(), log);
+  }
   if (size > limit) {
     notices.Notice(kTooLargeNoticeTitle, TooLargeText(name, limit));
     return std::nullopt;
   }
-
-  if (const int failure = ReadToEnd(file.Get(), limit, loaded.bytes)) {
-    FailToLoad(name, failure, log);
+  try {
+    file->ReadAll(limit, loaded.bytes);
+  } catch (const Omberly::CException& failure) {
+    FailToLoad(name, failure.SystemError(), log);
   }
   if (text) loaded.bytes = ServerTextFromFile(loaded.bytes);
   log.Line(kNoWho, (reload ? "Reloaded file " : "Loaded file ") + CurlyQuoted(name));

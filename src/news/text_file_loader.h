@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "news/type_codes.h"
+#include "platform/file_system.h"
 
 namespace vantrel {
 
@@ -30,8 +31,8 @@ struct LoadedFile {
 };
 
 // Loads one of the files the server hands to clients (the agreement, a local
-// banner). `name` is Mac Roman and names the file relative to `server_folder`
-// (an absolute path is taken as it is). Core thread only.
+// banner) through `file_system`. `name` is Mac Roman and names the file relative
+// to `server_folder` (an absolute path is taken as it is). Core thread only.
 //
 // Returns nothing, and loads nothing, when `name` is empty; when the file does
 // not exist (logging "Could not find file “name”"); or when it is larger than
@@ -40,7 +41,8 @@ struct LoadedFile {
 // "Loaded file “name”", or "Reloaded file “name”" when `reload` is set, and
 // returns the file. When the file exists but cannot be read, logs "Could not
 // load file “name”" and raises Omberly::CException of class 4 with the errno.
-std::optional<LoadedFile> LoadServerFile(const std::filesystem::path& server_folder,
+std::optional<LoadedFile> LoadServerFile(FileSystem& file_system,
+                                         const std::filesystem::path& server_folder,
                                          std::string_view name, bool reload, LogWindow& log,
                                          Operator& notices);
 

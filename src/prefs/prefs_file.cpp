@@ -1,9 +1,8 @@
 #include "prefs/prefs_file.h"
 
-#include <cstdint>
-#include <vector>
+#include <string>
 
-#include "platform/file_io.h"
+#include "platform/exception.h"
 #include "prefs/prefs_layout.h"
 #include "prefs/prefs_reader.h"
 #include "prefs/prefs_writer.h"
@@ -18,15 +17,22 @@ constexpr const char* kWriteFailureText = "Could not save the settings file \xD2
 
 }  // namespace
 
-ServerSettings ReadPrefsFile(const std::filesystem::path& server_folder, Random& random) {
-  const std::vector<uint8_t> bytes =
-      ReadFilePrefix(server_folder / layout::kFileName, layout::kReadLimit);
-  return SettingsFromPrefs(bytes, random);
+ServerSettings ReadPrefsFile(FileSystem& file_system, const std::filesystem::path& server_folder,
+                             Random& random) {
+  std::string bytes;
+  try {
+    file_system.ReadFile(server_folder / layout::kFileName, layout::kReadLimit, bytes);
+  } catch (const Omberly::CException&) {
+    // A failed read keeps what came before it; a file that cannot be opened gives none.
+  }
+  return SettingsFromPrefs(AsBytes(bytes), random);
 }
 
-void WritePrefsFile(const std::filesystem::path& server_folder, const ServerSettings& settings) {
-  ReplaceFile(server_folder / layout::kFileName, server_folder / layout::kTemporaryFileName,
-              EncodePrefs(settings), kWriteFailureText);
+void WritePrefsFile(FileSystem& file_system, const std::filesystem::path& server_folder,
+                    const ServerSettings& settings) {
+  file_system.ReplaceFile(server_folder / layout::kFileName,
+                          server_folder / layout::kTemporaryFileName, EncodePrefs(settings),
+                          kWriteFailureText);
 }
 
 }  // namespace vantrel

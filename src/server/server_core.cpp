@@ -10,14 +10,16 @@
 
 namespace vantrel {
 
-ServerCore::ServerCore(asio::io_context& io, const Clock& clock, std::filesystem::path folder,
-                       TemporaryBans& temporary_bans, LogWindow::Echo echo)
+ServerCore::ServerCore(asio::io_context& io, const Clock& clock, FileSystem& file_system,
+                       std::filesystem::path folder, TemporaryBans& temporary_bans,
+                       LogWindow::Echo echo)
     : io_(io),
       clock_(clock),
       folder_(std::move(folder)),
+      file_system_(file_system),
       temporary_bans_(temporary_bans),
       log_(clock, std::move(echo)),
-      log_files_(folder_, clock, settings_) {
+      log_files_(file_system_, folder_, clock, settings_) {
   RegisterCoreHandlers(handlers_, clients_, *this);
   // A client that goes is first let go of by every capability.
   clients_.AddLeaveObserver([this](ClientSession& leaving) {
@@ -38,11 +40,11 @@ void ServerCore::SetOperator(Operator* op) {
 }
 
 void ServerCore::LoadSettings() {
-  settings_ = ReadPrefsFile(folder_, random_);
+  settings_ = ReadPrefsFile(file_system_, folder_, random_);
 }
 
 void ServerCore::SaveSettings() const {
-  WritePrefsFile(folder_, settings_);
+  WritePrefsFile(file_system_, folder_, settings_);
 }
 
 void ServerCore::ApplySettings(const AppliedOptions& applied) {

@@ -11,6 +11,7 @@
 #include "logs/log_files.h"
 #include "logs/log_window.h"
 #include "platform/clock.h"
+#include "platform/file_system.h"
 #include "platform/random.h"
 #include "platform/tcp_transport.h"
 #include "prefs/apply_options.h"
@@ -41,10 +42,12 @@ class ServerCore final : public PassRequester,
                          public FailureReporter,
                          public SettingsStore {
  public:
-  // REQUIRES: `io`, `clock` and `temporary_bans` outlive the core; `folder` is
-  // the server folder (the settings file and the log files live there).
-  ServerCore(asio::io_context& io, const Clock& clock, std::filesystem::path folder,
-             TemporaryBans& temporary_bans, LogWindow::Echo echo = {});
+  // REQUIRES: `io`, `clock`, `file_system` and `temporary_bans` outlive the
+  // core; `folder` is the server folder (the settings file and the log files
+  // live there), reached only through `file_system`.
+  ServerCore(asio::io_context& io, const Clock& clock, FileSystem& file_system,
+             std::filesystem::path folder, TemporaryBans& temporary_bans,
+             LogWindow::Echo echo = {});
   ~ServerCore() override;
 
   ServerCore(const ServerCore&) = delete;
@@ -91,6 +94,8 @@ class ServerCore final : public PassRequester,
   void RunPass();
 
   const Clock& GetClock() const { return clock_; }
+  // Every access to the server folder goes through this.
+  FileSystem& GetFileSystem() { return file_system_; }
   LogWindow& Log() { return log_; }
   // The error log and the activity logs.
   LogFiles& LogFileSet() { return log_files_; }
@@ -178,6 +183,7 @@ class ServerCore final : public PassRequester,
   asio::io_context& io_;
   const Clock& clock_;
   const std::filesystem::path folder_;
+  FileSystem& file_system_;
   TemporaryBans& temporary_bans_;
   Random random_;
   ServerSettings settings_;

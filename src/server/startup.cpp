@@ -58,9 +58,11 @@ void ServerCore::OpenListenersAndAnnounce() {
 
 void ServerCore::CreateDataFolders() {
   for (const char* name : kDataFolders) {
-    std::error_code error;
-    std::filesystem::create_directory(folder_ / name, error);
-    if (error) RaiseFileFailure(std::string("Cannot create the folder ") + name, error.value());
+    try {
+      file_system_.CreateFolder(folder_ / name);
+    } catch (const Omberly::CException& failure) {
+      RaiseFileFailure(std::string("Cannot create the folder ") + name, failure.SystemError());
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "account_test_support.h"
 #include "accounts/account_errors.h"
 #include "platform/exception.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/full_disk.h"
 
 namespace vantrel {
 namespace {
@@ -108,6 +111,31 @@ TEST_F(AccountStoreTest, WriteReplacesOnlyAnExistingRecord) {
   EXPECT_EQ(FailureOf([&] { Store().Write(MakeRecord("bare")); }), std::make_pair(4, 102));
   EXPECT_FALSE(fs::exists(Users() / "ghost"));
   EXPECT_FALSE(fs::exists(Users() / "bare" / "UserData"));
+}
+
+TEST_F(AccountStoreTest, FullDiskKeepsThePreviousRecord) {
+  testing::FaultInjectingFileSystem disk(FileSystem::Default());
+  const AccountStore store(disk, Users());
+  store.Create(MakeRecord("al", "Old"));
+  testing::ExpectFullDiskKeepsTheFileWhole(
+      disk, {Users() / "al" / "UserData", Users() / "al" / "UserData.new",
+             "Could not write the account file.", [&] { store.Write(MakeRecord("al", "New")); }});
+}
+
+TEST_F(AccountStoreTest, FullDiskWhileCreatingLeavesNothingOfTheAccount) {
+  testing::FaultInjectingFileSystem disk(FileSystem::Default());
+  const AccountStore store(disk, Users());
+  const uint64_t before = disk.Changes();
+  store.Create(MakeRecord("al"));
+  const uint64_t changes = disk.Changes() - before;
+  for (uint64_t n = 1; n <= changes; ++n) {
+    fs::remove_all(Users() / "al");
+    disk.FailChange(n, ENOSPC);
+    EXPECT_EQ(FailureOf([&] { store.Create(MakeRecord("al")); }),
+              std::make_pair(4, int{kErrorCodeInUse}))
+        << "change " << n;
+    EXPECT_FALSE(fs::exists(Users() / "al")) << "change " << n;
+  }
 }
 
 TEST_F(AccountStoreTest, ExistsAndRenameUseTheFirst31BytesOfTheLogin) {

@@ -33,7 +33,7 @@ class StoreFixture {
       : users_(folder_.Path() / "Users"),
         data_home_("XDG_DATA_HOME", (folder_.Path() / "data").string()),
         home_("HOME", (folder_.Path() / "home").string()),
-        store_(users_) {
+        store_(FileSystem::Default(), users_) {
     std::filesystem::create_directory(users_);
   }
 

@@ -33,7 +33,8 @@ TEST_F(AdminCommandsTest, CreateMakesANewHeadAdminAndSavesTheSetting) {
   EXPECT_THAT(Run("admin create Boss"), HasSubstr("Created the account"));
   EXPECT_EQ(fixture_.Server().Core().Settings().head_admin_login, "Boss");
   Random random(1);
-  EXPECT_EQ(ReadPrefsFile(fixture_.Folder(), random).head_admin_login, "Boss");
+  EXPECT_EQ(ReadPrefsFile(FileSystem::Default(), fixture_.Folder(), random).head_admin_login,
+            "Boss");
   const AccountRecord boss = fixture_.Server().Accounts().Store().Read("boss");
   EXPECT_EQ(boss.privileges, kFullAdministratorPrivileges);
   EXPECT_EQ(boss.name, "administrator");

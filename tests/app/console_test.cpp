@@ -64,7 +64,7 @@ TEST_F(ConsoleTest, SetChangesAndSavesASettingButKeepsTheListeners) {
   Run("set max-downloads 7");
   EXPECT_EQ(fixture_.Server().Core().Settings().max_downloads, 7);
   Random random(1);
-  EXPECT_EQ(ReadPrefsFile(fixture_.Folder(), random).max_downloads, 7);
+  EXPECT_EQ(ReadPrefsFile(FileSystem::Default(), fixture_.Folder(), random).max_downloads, 7);
 
   const uint16_t port = fixture_.Port();
   EXPECT_THAT(Run("set port 6000"),

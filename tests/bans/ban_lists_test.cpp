@@ -13,6 +13,8 @@
 #include "bans/temporary_ban_list.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/full_disk.h"
 #include "support/temporary_folder.h"
 
 namespace vantrel {
@@ -75,7 +77,7 @@ class PermanentBans : public ::testing::Test {
 
   TemporaryFolder folder_;
   FakeClock clock_;
-  PermanentBanList bans_{folder_.Path(), clock_};
+  PermanentBanList bans_{FileSystem::Default(), folder_.Path(), clock_};
 };
 
 TEST_F(PermanentBans, LoadKeepsEntriesInForceOnly) {
@@ -160,6 +162,21 @@ TEST_F(PermanentBans, FailedSaveRaisesAndChangesNothing) {
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "Banned.new"));
   EXPECT_TRUE(bans_.IsBanned(kAddress));
   EXPECT_FALSE(bans_.IsBanned(kAddress + 1));
+}
+
+TEST(PermanentBanFile, FullDiskKeepsThePreviousFile) {
+  TemporaryFolder folder;
+  FakeClock clock;
+  testing::FaultInjectingFileSystem disk(FileSystem::Default());
+  PermanentBanList bans(disk, folder.Path(), clock);
+  bans.Save({Entry(1, kAddress)});
+  testing::ExpectFullDiskKeepsTheFileWhole(
+      disk, {folder.Path() / "Banned", folder.Path() / "Banned.new",
+             "Could not save the ban list \xD2"
+             "Banned\xD3.",
+             [&] {
+               bans.Save({Entry(1, kAddress), Entry(1, kAddress + 1)});
+             }});
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class LogFilesTest : public ::testing::Test {
   testing::TemporaryFolder folder_;
   FakeClock clock_;
   ServerSettings settings_;
-  LogFiles logs_{folder_.Path(), clock_, settings_};
+  LogFiles logs_{FileSystem::Default(), folder_.Path(), clock_, settings_};
   const LogActor kay_{"10.0.0.1", "kay", "Kay \xA5"};
 };
 

@@ -1,14 +1,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "news/board_handlers.h"
+#include "news/message_board.h"
 #include "protocol/access_privileges.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
+#include "support/full_disk.h"
 #include "support/server_fixture.h"
 
 namespace vantrel::testing {
@@ -178,6 +181,38 @@ TEST_F(MessageBoardTest, FailureToSaveKeepsThePostInMemoryAndIsLogged) {
             "From Kay (Mar07 09:05):\r\rlost?" + std::string(kTrailer));
   EXPECT_THAT(ReadWholeFile(fixture_.Folder() / "Error Log.txt"),
               ::testing::HasSubstr("Could not save the message board"));
+}
+
+TEST_F(MessageBoardTest, FullDiskKeepsTheBoardFileAndTheServerGoesOn) {
+  auto kay = fixture_.ConnectAs("Kay", {kPrivilegeReadNews, kPrivilegePostNews});
+  ASSERT_TRUE(kay);
+  ASSERT_TRUE(Post(*kay, "first"));
+  const std::string saved = BoardFile();
+  // Nothing more fits: neither the board nor the error log can be written.
+  fixture_.Disk().FailChange(1, ENOSPC, FaultSpan::kFromThenOn);
+  const uint32_t id = kay->SendRequest(kTranPostMessageBoard, PostFields("second"));
+  EXPECT_FALSE(kay->WaitReply(id, milliseconds(100)));
+  EXPECT_EQ(BoardFile(), saved);
+  EXPECT_TRUE(
+      fixture_.Logged("Could not write the log file \xD2"
+                      "Error Log.txt\xD3."));
+
+  fixture_.Disk().Heal();
+  ASSERT_TRUE(Post(*kay, "third"));
+  EXPECT_EQ(BoardFile(), fixture_.Server().News().Board().Text());
+  EXPECT_THAT(BoardFile(), ::testing::HasSubstr("second"));  // kept in memory, saved now
+}
+
+TEST(MessageBoardFile, FullDiskKeepsThePreviousFile) {
+  TemporaryFolder folder;
+  FaultInjectingFileSystem disk(FileSystem::Default());
+  std::ofstream(folder.Path() / "MessageBoard.txt", std::ios::binary) << "old post\r";
+  ExpectFullDiskKeepsTheFileWhole(
+      disk, {folder.Path() / "MessageBoard.txt", folder.Path() / "MessageBoard.txt.new",
+             "Could not save the message board \xD2MessageBoard.txt\xD3.", [&] {
+               MessageBoard board(disk, folder.Path());
+               board.AddPost("new post\r");
+             }});
 }
 
 TEST(MessageBoardStart, ExistingBoardIsLoadedAsItIs) {

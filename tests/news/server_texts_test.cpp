@@ -3,12 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "logs/log_window.h"
 #include "platform/clock.h"
+#include "platform/exception.h"
+#include "support/fault_injecting_file_system.h"
 #include "support/scripted_operator.h"
 #include "support/temporary_folder.h"
 
@@ -39,7 +42,7 @@ class ServerTextsTest : public ::testing::Test {
   LogWindow log_{clock_};
   ScriptedOperator operator_;
   ServerSettings settings_;
-  ServerTexts texts_{folder_.Path()};
+  ServerTexts texts_{FileSystem::Default(), folder_.Path()};
 };
 
 TEST_F(ServerTextsTest, AgreementOfTheLimitLoadsOneByteMoreDoesNot) {
@@ -63,6 +66,31 @@ TEST_F(ServerTextsTest, AgreementOfTheLimitLoadsOneByteMoreDoesNot) {
   Load(/*reload=*/true);
   EXPECT_THAT(log_.Text(), EndsWith("Could not find file \xD2"
                                     "Agreement.txt\xD3"));
+}
+
+TEST_F(ServerTextsTest, InputOutputErrorAtAnyStepOfLoadingIsRaisedAndLogged) {
+  Write("Agreement.txt", "terms");
+  FaultInjectingFileSystem disk(FileSystem::Default());
+  ServerTexts texts(disk, folder_.Path());
+  const uint64_t before = disk.Operations();
+  texts.Load(settings_, false, log_, operator_);
+  const uint64_t operations = disk.Operations() - before;
+  for (uint64_t n = 1; n <= operations; ++n) {
+    SCOPED_TRACE("operation " + std::to_string(n));
+    disk.FailOperation(n, EIO);
+    try {
+      texts.Load(settings_, false, log_, operator_);
+      ADD_FAILURE() << "no failure raised";
+    } catch (const Omberly::CException& failure) {
+      EXPECT_EQ(failure.SystemError(), EIO);
+      EXPECT_EQ(failure.Description(),
+                "Could not load file \xD2"
+                "Agreement.txt\xD3");
+    }
+    EXPECT_EQ(texts.Agreement(), nullptr);
+    EXPECT_THAT(log_.Text(), EndsWith("Could not load file \xD2"
+                                      "Agreement.txt\xD3"));
+  }
 }
 
 TEST_F(ServerTextsTest, LocalBannerKeepsItsBytesUpToFourFields) {

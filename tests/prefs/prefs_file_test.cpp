@@ -8,6 +8,8 @@
 #include "platform/exception.h"
 #include "platform/random.h"
 #include "prefs/prefs_file.h"
+#include "support/fault_injecting_file_system.h"
+#include "support/full_disk.h"
 #include "support/temporary_folder.h"
 
 namespace vantrel {
@@ -28,15 +30,15 @@ ServerSettings SomeSettings() {
 
 TEST(PrefsFile, WrittenSettingsReadBack) {
   TemporaryFolder folder;
-  WritePrefsFile(folder.Path(), SomeSettings());
+  WritePrefsFile(FileSystem::Default(), folder.Path(), SomeSettings());
   Random random(1);
-  EXPECT_EQ(ReadPrefsFile(folder.Path(), random), SomeSettings());
+  EXPECT_EQ(ReadPrefsFile(FileSystem::Default(), folder.Path(), random), SomeSettings());
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
 }
 
 TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   TemporaryFolder folder;
-  WritePrefsFile(folder.Path(), SomeSettings());
+  WritePrefsFile(FileSystem::Default(), folder.Path(), SomeSettings());
   const std::string before = ReadWholeFile(folder.Path() / "Prefs");
 
   // Files may not grow past 150 bytes while the larger settings are written.
@@ -50,7 +52,7 @@ TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   bool raised = false;
   try {
-    WritePrefsFile(folder.Path(), larger);
+    WritePrefsFile(FileSystem::Default(), folder.Path(), larger);
   } catch (const Omberly::CException& error) {
     raised = error.ErrorClass() == kErrorClassFile && error.SystemError() == EFBIG;
   }
@@ -60,6 +62,18 @@ TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {
   EXPECT_TRUE(raised);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
   EXPECT_EQ(ReadWholeFile(folder.Path() / "Prefs"), before);
+}
+
+TEST(PrefsFile, FullDiskKeepsThePreviousFile) {
+  TemporaryFolder folder;
+  testing::FaultInjectingFileSystem disk(FileSystem::Default());
+  WritePrefsFile(disk, folder.Path(), SomeSettings());
+  ServerSettings other = SomeSettings();
+  other.server_name = "Other";
+  testing::ExpectFullDiskKeepsTheFileWhole(disk,
+                                           {folder.Path() / "Prefs", folder.Path() / "Prefs.new",
+                                            "Could not save the settings file \xD2Prefs\xD3.",
+                                            [&] { WritePrefsFile(disk, folder.Path(), other); }});
 }
 
 }  // namespace

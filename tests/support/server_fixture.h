@@ -12,6 +12,7 @@
 #include "app/application.h"
 #include "platform/clock.h"
 #include "prefs/server_settings.h"
+#include "support/fault_injecting_file_system.h"
 #include "support/scripted_operator.h"
 #include "support/temporary_folder.h"
 #include "support/test_client.h"
@@ -41,6 +42,9 @@ class ServerFixture {
   void Start();
 
   CMyApplication& Server() { return *server_; }
+  // The file system the server reaches its folder through (the real one, until
+  // a test makes an operation fail).
+  FaultInjectingFileSystem& Disk() { return disk_; }
   FakeClock& Clock() { return clock_; }
   ScriptedOperator& Operator() { return operator_; }
   uint16_t Port() const { return prefs_.server_port; }
@@ -77,6 +81,7 @@ class ServerFixture {
 
  private:
   TemporaryFolder folder_;
+  FaultInjectingFileSystem disk_{FileSystem::Default()};
   asio::io_context io_;
   FakeClock clock_;
   ScriptedOperator operator_;

@@ -102,13 +102,13 @@ TEST(PrepareFolder, WritesPrefsAndAGuestThatMayChat) {
   PrepareServerFolder(folder.Path(), 7100);  // again over the first
 
   Random random(1);
-  const ServerSettings settings = ReadPrefsFile(folder.Path(), random);
+  const ServerSettings settings = ReadPrefsFile(FileSystem::Default(), folder.Path(), random);
   EXPECT_EQ(settings.server_port, 7100);
   EXPECT_EQ(settings.server_ip_address, 0x7F000001u);
   EXPECT_EQ(settings.max_connections_per_address, 0);
   EXPECT_EQ(settings.option_flags, 0u);
 
-  const AccountStore store(account_files::UsersFolderIn(folder.Path()));
+  const AccountStore store(FileSystem::Default(), account_files::UsersFolderIn(folder.Path()));
   const AccountRecord guest = store.Read("guest");
   EXPECT_EQ(guest.scrambled_password, "");
   AccessPrivileges expected;

@@ -1,0 +1,253 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/file_failure.h"
+#include "platform/trash.h"
+
+namespace vantrel {
+namespace {
+
+// Mode of a file the server creates (less the umask).
+constexpr mode_t kFileMode = 0644;
+// Mode of a folder the server creates (less the umask).
+constexpr mode_t kFolderMode = 0777;
+// How much of a symbolic link's target the first reading makes room for.
+constexpr size_t kFirstLinkBuffer = 256;
+
+// Raises the errno of the call that just failed, at the caller's line.
+[[noreturn]] void RaiseErrno(uint32_t line = __builtin_LINE()) {
+  RaiseFileFailure({}, errno, __builtin_FILE(), line);
+}
+
+// An open file descriptor, closed when this goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int Get() const { return fd_; }
+  // Closes the descriptor; returns 0 or the errno of the failure.
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+uint64_t SizeOf(int fd) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) RaiseErrno();
+  return static_cast<uint64_t>(status.st_size);
+}
+
+class PosixReadableFile final : public ReadableFile {
+ public:
+  explicit PosixReadableFile(int fd) : fd_(fd) {}
+
+  size_t ReadAt(uint64_t offset, std::span<uint8_t> buffer) override {
+    size_t done = 0;
+    while (done < buffer.size()) {
+      const ssize_t got = ::pread(fd_.Get(), buffer.data() + done, buffer.size() - done,
+                                  static_cast<off_t>(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) RaiseErrno();
+      if (got == 0) break;
+      done += static_cast<size_t>(got);
+    }
+    return done;
+  }
+
+  uint64_t Size() override { return SizeOf(fd_.Get()); }
+
+ private:
+  Descriptor fd_;
+};
+
+class PosixWritableFile final : public WritableFile {
+ public:
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
+
+  void Append(std::span<const uint8_t> bytes) override {
+    size_t written = 0;
+    while (written < bytes.size()) {
+      const ssize_t done = ::write(fd_.Get(), bytes.data() + written, bytes.size() - written);
+      if (done < 0 && errno == EINTR) continue;
+      if (done < 0) RaiseErrno();
+      written += static_cast<size_t>(done);
+    }
+  }
+
+  void Sync() override {
+    if (::fsync(fd_.Get()) != 0) RaiseErrno();
+  }
+
+  void Close() override {
+    if (const int failure = fd_.Close()) RaiseFileFailure({}, failure);
+  }
+
+  uint64_t Size() override { return SizeOf(fd_.Get()); }
+
+ private:
+  Descriptor fd_;
+};
+
+FileKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return FileKind::kFile;
+  if (S_ISDIR(mode)) return FileKind::kFolder;
+  if (S_ISLNK(mode)) return FileKind::kSymbolicLink;
+  return FileKind::kOther;
+}
+
+bool IsMissing(int system_error) {
+  return system_error == ENOENT || system_error == ENOTDIR;
+}
+
+}  // namespace
+
+FileSystem& FileSystem::Default() {
+  static PosixFileSystem file_system;
+  return file_system;
+}
+
+std::unique_ptr<ReadableFile> PosixFileSystem::OpenForReading(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) RaiseErrno();
+  return std::make_unique<PosixReadableFile>(fd);
+}
+
+std::unique_ptr<WritableFile> PosixFileSystem::OpenForWriting(const std::filesystem::path& path,
+                                                              WriteMode mode) {
+  const int start = mode == WriteMode::kAppend ? O_APPEND : O_TRUNC;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | start, kFileMode);
+  if (fd < 0) RaiseErrno();
+  return std::make_unique<PosixWritableFile>(fd);
+}
+
+std::optional<FileStatus> PosixFileSystem::Stat(const std::filesystem::path& path,
+                                                LinkHandling links) {
+  const int flags = links == LinkHandling::kNoFollow ? AT_SYMLINK_NOFOLLOW : 0;
+  FileStatus status;
+#ifdef STATX_BTIME
+  struct statx info {};
+  if (::statx(AT_FDCWD, path.c_str(), flags, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+    if (IsMissing(errno)) return std::nullopt;
+    RaiseErrno();
+  }
+  status.kind = KindOf(info.stx_mode);
+  status.size = info.stx_size;
+  status.modification_time = static_cast<std::time_t>(info.stx_mtime.tv_sec);
+  status.creation_time = (info.stx_mask & STATX_BTIME) != 0
+                             ? static_cast<std::time_t>(info.stx_btime.tv_sec)
+                             : status.modification_time;
+#else
+  struct stat info {};
+  if (::fstatat(AT_FDCWD, path.c_str(), &info, flags) != 0) {
+    if (IsMissing(errno)) return std::nullopt;
+    RaiseErrno();
+  }
+  status.kind = KindOf(info.st_mode);
+  status.size = static_cast<uint64_t>(info.st_size);
+  status.modification_time = info.st_mtime;
+  status.creation_time = info.st_mtime;
+#endif
+  return status;
+}
+
+std::vector<std::string> PosixFileSystem::ListFolder(const std::filesystem::path& folder) {
+  DIR* listing = ::opendir(folder.c_str());
+  if (listing == nullptr) RaiseErrno();
+  std::vector<std::string> names;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(listing);
+    if (entry == nullptr) break;
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  const int failure = errno;
+  ::closedir(listing);
+  if (failure != 0) RaiseFileFailure({}, failure);
+  return names;
+}
+
+void PosixFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) RaiseErrno();
+}
+
+bool PosixFileSystem::Remove(const std::filesystem::path& path) {
+  if (::unlink(path.c_str()) == 0) return true;
+  if (errno == ENOENT) return false;
+  RaiseErrno();
+}
+
+bool PosixFileSystem::RemoveFolder(const std::filesystem::path& folder) {
+  if (::rmdir(folder.c_str()) == 0) return true;
+  if (errno == ENOENT) return false;
+  RaiseErrno();
+}
+
+bool PosixFileSystem::CreateFolder(const std::filesystem::path& folder) {
+  if (::mkdir(folder.c_str(), kFolderMode) == 0) return true;
+  const int failure = errno;
+  struct stat info {};
+  if (failure == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    return false;
+  }
+  RaiseFileFailure({}, failure);
+}
+
+void PosixFileSystem::HardLink(const std::filesystem::path& existing,
+                               const std::filesystem::path& link) {
+  if (::link(existing.c_str(), link.c_str()) != 0) RaiseErrno();
+}
+
+void PosixFileSystem::CreateSymbolicLink(const std::filesystem::path& target,
+                                         const std::filesystem::path& link) {
+  if (::symlink(target.c_str(), link.c_str()) != 0) RaiseErrno();
+}
+
+std::filesystem::path PosixFileSystem::ReadSymbolicLink(const std::filesystem::path& link) {
+  std::string target(kFirstLinkBuffer, '\0');
+  for (;;) {
+    const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
+    if (length < 0) RaiseErrno();
+    if (static_cast<size_t>(length) < target.size()) {
+      target.resize(static_cast<size_t>(length));
+      return target;
+    }
+    target.resize(target.size() * 2);  // it may have been cut: try again with more room
+  }
+}
+
+void PosixFileSystem::MoveToTrash(const std::filesystem::path& item) {
+  vantrel::MoveToTrash(item);
+}
+
+void PosixFileSystem::SyncFolder(const std::filesystem::path& folder) {
+  Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() < 0) RaiseErrno();
+  if (::fsync(fd.Get()) != 0) RaiseErrno();
+}
+
+uint64_t PosixFileSystem::FreeSpace(const std::filesystem::path& path) {
+  struct statvfs info {};
+  if (::statvfs(path.c_str(), &info) != 0) RaiseErrno();
+  return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+}
+
+}  // namespace vantrel
