@@ -71,6 +71,11 @@ class TransactionSession {
     return SendRequest(type, fields.Buffer());
   }
 
+  // Where the connection's events go from now on (Transport::SetNotify).
+  void SetNotify(Transport::Notify notify) {
+    if (transport_) transport_->SetNotify(std::move(notify));
+  }
+
   void Disconnect();
   void CloseGracefully();
   bool IsConnected() const { return transport_ && transport_->IsConnected(); }

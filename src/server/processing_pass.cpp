@@ -127,8 +127,11 @@ bool ServerCore::AdmitClient(PendingConnection& pending, uint32_t now) {
     flood_run_count_ = 0;
   }
 
-  const ClientSession& client = clients_.Add(std::make_unique<ClientSession>(
+  ClientSession& client = clients_.Add(std::make_unique<ClientSession>(
       std::move(pending.session), address, clients_.NextUserId(), now));
+  // The session owns its connection, so the connection's events can name it.
+  client.connection->SetNotify(
+      [this, &client](TransportEvent event) { OnTransportEvent(event, &client, client.address); });
   ++stats_.current_connections;
   ++stats_.connection_counter;
   log_.Line(client.LogWho(), "Connection established");

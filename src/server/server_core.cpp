@@ -83,12 +83,15 @@ void ServerCore::RequestPass() {
 }
 
 void ServerCore::Notify(Transport& transport, uint32_t address) {
-  transport.SetNotify([this, address](TransportEvent event) { OnTransportEvent(address, event); });
+  transport.SetNotify(
+      [this, address](TransportEvent event) { OnTransportEvent(event, nullptr, address); });
 }
 
-void ServerCore::OnTransportEvent(uint32_t address, TransportEvent event) {
+void ServerCore::OnTransportEvent(TransportEvent event, const ClientSession* client,
+                                  uint32_t address) {
   if (event == TransportEvent::kSendQueueOverflow) {
-    log_.Line(AddressText(address), "Disconnected: the client stopped reading");
+    log_.Line(client != nullptr ? client->LogWho() : AddressText(address),
+              "Disconnected: the client stopped reading");
     ++counters_.send_queue_drops;
   }
   RequestPass();

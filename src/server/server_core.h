@@ -154,7 +154,9 @@ class ServerCore final : public PassRequester,
     Operator* target_ = nullptr;
   };
 
-  void OnTransportEvent(uint32_t address, TransportEvent event);
+  // An event of the connection of `client`, or of a connection from `address`
+  // without a client (`client` null).
+  void OnTransportEvent(TransportEvent event, const ClientSession* client, uint32_t address);
   void Notify(Transport& transport, uint32_t address);
 
   // The steps of a pass (processing_pass.cpp).

@@ -110,6 +110,24 @@ TEST_F(ProcessingPass, AcceptFailsForLackOfDescriptorsIsLoggedOnceAndResumes) {
   EXPECT_TRUE(fixture_.Logged("Accepting connections again"));
 }
 
+TEST_F(ProcessingPass, ClientDroppedForNotReadingIsLoggedByItsName) {
+  auto client = fixture_.ConnectLoggedIn();
+  ASSERT_TRUE(client);
+  ClientSession& session = fixture_.Session(0);
+  session.display_name = "Slow Reader";
+  UFieldData big;
+  big.AddField(kFieldData, std::vector<uint8_t>(65535, 'x'));
+  // Queued within one event, so none of it is written before the cap is passed.
+  for (int i = 0; i <= 32 * 16 + 1 && session.connection->IsConnected(); ++i) {
+    session.connection->SendRequest(kTranServerMessage, big);
+  }
+  EXPECT_TRUE(client->WaitClosed());
+  fixture_.Poll();  // the transport's events
+  EXPECT_THAT(fixture_.LogLines(),
+              Contains("Slow Reader|Disconnected: the client stopped reading"));
+  EXPECT_EQ(Counted().send_queue_drops, 1u);
+}
+
 TEST_F(ProcessingPass, UnknownTypeIsAnsweredAndTheConnectionStays) {
   auto client = fixture_.ConnectLoggedIn();
   ASSERT_TRUE(client);
