@@ -4,6 +4,7 @@
 #include <string>
 
 #include "news/board_post.h"
+#include "platform/exception.h"
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
@@ -43,7 +44,8 @@ void NotifyReaders(const ClientList& clients, std::string_view post) {
 
 // 103: puts the post in front of the board and saves it, then tells the readers,
 // unless the post is one repeat too many (its poster is banned instead; the post
-// stays). A failure to save the board leaves the handler; the post stays in memory.
+// stays). A board that cannot be saved is answered with an error reply and reported;
+// the post stays in memory.
 void PostMessageBoard(BoardServices& news, Request& request) {
   ClientSession& client = request.client;
   if (!client.privileges.Test(kPrivilegePostNews)) {
@@ -57,7 +59,14 @@ void PostMessageBoard(BoardServices& news, Request& request) {
   }
 
   const std::string post = ComposeBoardPost(client.display_name, news.clock.LocalTime(), body);
-  news.board.AddPost(post);
+  try {
+    news.board.AddPost(post);
+  } catch (const Omberly::CException& failure) {
+    // The post stays on the board in memory and is saved with the next one.
+    SendFailureReply(request.transaction, kPostNotSavedText, failure);
+    news.failures.ReportFailure(failure);
+    return;
+  }
   request.transaction.SendReply(UFieldData());
 
   if (IsBanningRepeat(client, post)) {

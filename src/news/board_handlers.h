@@ -21,11 +21,15 @@ inline constexpr const char* kCannotPostBoardText =
     "You are not allowed to post news to the message board.";
 inline constexpr const char* kPostTooBigText =
     "Your news post was not accepted because it was too big.";
+// The start of the error reply when the board cannot be saved (the failure's
+// description and identification follow).
+inline constexpr const char* kPostNotSavedText = "Your news post could not be saved.";
 
 // What the board's handlers use. Everything referred to must outlive them.
 struct BoardServices {
   ClientList& clients;
   AutoBanner& auto_bans;
+  FailureReporter& failures;
   const Clock& clock;
   MessageBoard& board;
 };

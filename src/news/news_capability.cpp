@@ -11,7 +11,8 @@ NewsCapability::NewsCapability(const NewsServices& services, FileSystem& file_sy
     : services_(services),
       board_(file_system, server_folder),
       texts_(file_system, server_folder),
-      board_services_{services.clients, services.auto_bans, services.clock, board_} {}
+      board_services_{services.clients, services.auto_bans, services.failures, services.clock,
+                      board_} {}
 
 void NewsCapability::RegisterHandlers(DispatchTable& table) {
   RegisterBoardHandlers(table, board_services_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace vantrel {
 
 // The terminal the server was started from, if any.
@@ -10,5 +12,9 @@ bool StandardInputIsTerminal();
 // Shows or hides what the operator types (hidden while a password is asked).
 // Does nothing when standard input is not a terminal.
 void SetTerminalEcho(bool on);
+
+// Writes `text` (UTF-8) and a line end to standard error, the last place a
+// message can go when the server's own files cannot be written.
+void WriteToStandardError(std::string_view text);
 
 }  // namespace vantrel

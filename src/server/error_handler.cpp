@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "platform/exception.h"
+#include "platform/mac_roman.h"
+#include "platform/terminal.h"
 #include "server/server_core.h"
 
 namespace vantrel {
@@ -42,8 +44,12 @@ void ServerCore::ReportFailure(const std::exception& failure) {
   try {
     log_files_.Error(error);
   } catch (const Omberly::CException& unwritable) {
-    // The error log itself cannot be written; the log window still shows it.
+    // The error log itself cannot be written: the log window says so, and the
+    // line goes to standard error so that the operator still sees it.
     log_.Line("", unwritable.Description());
+    std::string line = ErrorLogLine(clock_.LocalTime(), error);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    WriteToStandardError(MacRomanToOperatorText(line));
   }
   handling_failure_ = false;
   RequestPass();

@@ -174,8 +174,12 @@ TEST_F(MessageBoardTest, FailureToSaveKeepsThePostInMemoryAndIsLogged) {
   ASSERT_TRUE(kay);
   // A folder where the new board file would be written.
   std::filesystem::create_directory(fixture_.Folder() / "MessageBoard.txt.new");
-  const uint32_t id = kay->SendRequest(kTranPostMessageBoard, PostFields("lost?"));
-  EXPECT_FALSE(kay->WaitReply(id, milliseconds(100)));
+  const auto reply = kay->Call(kTranPostMessageBoard, PostFields("lost?"));
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->header.error, 1u);
+  EXPECT_THAT(reply->fields.ReadText(kFieldErrorText, 1024),
+              ::testing::StartsWith("Your news post could not be saved.\rCould not save the "
+                                    "message board \xD2MessageBoard.txt\xD3.\rID 4/"));
   EXPECT_EQ(BoardFile(), "");
   EXPECT_EQ(fixture_.Server().News().Board().Text(),
             "From Kay (Mar07 09:05):\r\rlost?" + std::string(kTrailer));
@@ -190,12 +194,19 @@ TEST_F(MessageBoardTest, FullDiskKeepsTheBoardFileAndTheServerGoesOn) {
   const std::string saved = BoardFile();
   // Nothing more fits: neither the board nor the error log can be written.
   fixture_.Disk().FailChange(1, ENOSPC, FaultSpan::kFromThenOn);
-  const uint32_t id = kay->SendRequest(kTranPostMessageBoard, PostFields("second"));
-  EXPECT_FALSE(kay->WaitReply(id, milliseconds(100)));
+  ::testing::internal::CaptureStderr();
+  const auto refused = kay->Call(kTranPostMessageBoard, PostFields("second"));
+  const std::string standard_error = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->header.error, 1u);
   EXPECT_EQ(BoardFile(), saved);
   EXPECT_TRUE(
       fixture_.Logged("Could not write the log file \xD2"
                       "Error Log.txt\xD3."));
+  // The error log's line reaches the operator all the same.
+  EXPECT_THAT(standard_error,
+              ::testing::HasSubstr("Could not save the message board \xE2\x80\x9C"
+                                   "MessageBoard.txt\xE2\x80\x9D. (ID 4/"));
 
   fixture_.Disk().Heal();
   ASSERT_TRUE(Post(*kay, "third"));
