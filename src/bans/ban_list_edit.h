@@ -19,6 +19,7 @@ struct BanServices {
   ClientList& clients;
   LogWindow& log;
   PassRequester& passes;
+  FailureReporter& failures;
   PermanentBanList& permanent_bans;
   TemporaryBanList& temporary_bans;
 };

@@ -1,9 +1,11 @@
 #include "bans/disconnect_handler.h"
 
+#include <optional>
 #include <string>
 
 #include "bans/ban_record.h"
 #include "bans/ban_texts.h"
+#include "platform/exception.h"
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
@@ -13,6 +15,11 @@ namespace vantrel {
 namespace {
 
 constexpr const char* kNotAllowedText = "You are not allowed to disconnect users.";
+// The start of the error reply when a permanent ban cannot be saved (the
+// failure's description and identification follow).
+constexpr const char* kBanNotSavedText =
+    "The user was disconnected and banned, but the ban could not be saved and ends when the "
+    "server restarts.";
 // Either side of the protected user's display name in the refusal.
 constexpr const char* kProtectedTextStart = "You are not allowed to disconnect user ";
 constexpr const char* kProtectedTextEnd = " (user is protected).";
@@ -39,6 +46,7 @@ void DisconnectUser(const BanServices& bans, Request& request) {
   }
 
   const char* log_text = kDisconnectLogText;
+  std::optional<Omberly::CException> unsaved;
   switch (request.fields.ReadInteger(kFieldOptions)) {
     case kDisconnectWithTemporaryBan:
       SendServerMessage(*target->connection, kTemporarilyBannedText);
@@ -47,8 +55,12 @@ void DisconnectUser(const BanServices& bans, Request& request) {
       break;
     case kDisconnectWithPermanentBan:
       SendServerMessage(*target->connection, kPermanentlyBannedText);
-      bans.permanent_bans.Add(target->address, target->address,
-                              request.fields.ReadText(kFieldData, kReasonCapacity));
+      try {
+        bans.permanent_bans.Add(target->address, target->address,
+                                request.fields.ReadText(kFieldData, kReasonCapacity));
+      } catch (const Omberly::CException& failure) {
+        unsaved = failure;  // banned in memory all the same; answered below
+      }
       log_text = kPermanentBanLogText;
       break;
     default:
@@ -58,6 +70,11 @@ void DisconnectUser(const BanServices& bans, Request& request) {
   target->connection->CloseGracefully();
   bans.passes.RequestPass();
   bans.log.Line(request.client.LogWho(), log_text + CurlyQuoted(target->LogWho()));
+  if (unsaved) {
+    SendFailureReply(request.transaction, kBanNotSavedText, *unsaved);
+    bans.failures.ReportFailure(*unsaved);
+    return;
+  }
   request.transaction.SendReply(UFieldData());
 }
 

@@ -5,6 +5,7 @@
 
 #include "bans/ban_dates.h"
 #include "bans/banned_file.h"
+#include "platform/exception.h"
 
 namespace vantrel {
 namespace {
@@ -37,7 +38,12 @@ void PermanentBanList::Add(uint32_t first, uint32_t last, std::string_view info)
   record.date_text = ServerBanDateText(clock_.LocalTime());
   record.info_text = CutBanText(std::string(info), kMaxBanInfoTextLength);
   AppendBan(working, std::move(record), kMaxPermanentBans);
-  Save(working);
+  try {
+    Save(working);
+  } catch (const Omberly::CException&) {
+    entries_ = InForce(working);  // in force all the same, until the server starts again
+    throw;
+  }
 }
 
 BanList PermanentBanList::ReadWorkingList() const {

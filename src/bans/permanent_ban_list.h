@@ -33,7 +33,8 @@ class PermanentBanList {
   // Bans first..last for good: reads "Banned" afresh, appends an entry in force
   // with the date text of now (server form) and `info` (cut to 63 bytes), the
   // oldest entry making room when 500 are held, and saves (Save). Raises
-  // Omberly::CException (class 4) when the file cannot be saved.
+  // Omberly::CException (class 4) when the file cannot be saved; the new entry
+  // is in force all the same, in memory, until the list is loaded again.
   void Add(uint32_t first, uint32_t last, std::string_view info);
 
   // "Banned" as it is on disk, removed entries included, for the operator to

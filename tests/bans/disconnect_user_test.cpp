@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 #include <string>
 
@@ -120,6 +121,28 @@ TEST_F(DisconnectUser, Option2TellsTheUserAndBansItsAddressInBanned) {
   const BanList saved = fixture_.Server().Bans().Permanent().ReadWorkingList();
   ASSERT_EQ(saved.size(), 1u);
   EXPECT_EQ(saved[0].info_text, "spam " + std::string(58, 'x'));  // 63 bytes
+}
+
+TEST_F(DisconnectUser, PermanentBanThatCannotBeSavedStillBansAndDisconnects) {
+  fixture_.Disk().FailChange(1, ENOSPC, FaultSpan::kFromThenOn);
+  const auto reply = Disconnect(Target().user_id, 2);
+  fixture_.Disk().Heal();
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->header.error, 1u);
+  EXPECT_THAT(reply->fields.ReadText(kFieldErrorText, 1024),
+              ::testing::HasSubstr("\rCould not save the ban list \xD2"
+                                   "Banned\xD3.\rID 4/"));
+  EXPECT_TRUE(target_->WaitClosed());
+  EXPECT_TRUE(fixture_.Server().Bans().Permanent().IsBanned(kTargetAddress));
+  // Logging in again from the banned address is refused.
+  auto again = fixture_.ConnectClient(kTargetAddress);
+  ASSERT_TRUE(again);
+  UFieldData login;
+  login.AddText(kFieldUserLogin, "");
+  const auto refused = again->Call(kTranLogin, login);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->fields.ReadText(kFieldErrorText, 256),
+            "You are permanently banned on this server.");
 }
 
 }  // namespace
