@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "accounts/account_errors.h"
 #include "accounts/account_files.h"
 #include "accounts/account_record_layout.h"
+#include "logs/log_window.h"
 #include "platform/file_failure.h"
 #include "platform/mac_roman.h"
 
@@ -19,9 +21,14 @@ using account_files::kUserDataTemporaryName;
 
 // Descriptions of the file system's failures.
 constexpr const char* kCreateFolderText = "Could not create the account folder.";
-constexpr const char* kWriteRecordText = "Could not write the account file.";
 constexpr const char* kRenameText = "Could not rename the account folder.";
 constexpr const char* kListText = "Could not list the accounts.";
+
+// The description of a failure to write an account's record, naming its file.
+std::string WriteRecordText(std::string_view login) {
+  return "Could not write the account file " +
+         CurlyQuoted("Users/" + std::string(login) + "/" + kUserDataFileName) + ".";
+}
 
 // A failure the store itself finds, described by its class and code (or `text`).
 [[noreturn]] void Raise(int16_t code, const char* text = "") {
@@ -100,7 +107,7 @@ void AccountStore::Create(const AccountRecord& record) const {
       file_system_->RemoveFolder(folder);
     } catch (const Omberly::CException&) {
     }
-    RaiseFileFailure(kWriteRecordText, failure.SystemError());
+    RaiseFileFailure(WriteRecordText(login), failure.SystemError());
   }
 }
 
@@ -112,7 +119,7 @@ void AccountStore::Write(const AccountRecord& record) const {
   if (!IsA(file, FileKind::kFile)) Raise(kErrorCodeNotFound);
 
   file_system_->ReplaceFile(file, *folder / kUserDataTemporaryName, EncodeAccountRecord(record),
-                            kWriteRecordText);
+                            WriteRecordText(StoredLogin(record)));
 }
 
 void AccountStore::Delete(std::string_view login) const {

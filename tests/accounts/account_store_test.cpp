@@ -119,7 +119,8 @@ TEST_F(AccountStoreTest, FullDiskKeepsThePreviousRecord) {
   store.Create(MakeRecord("al", "Old"));
   testing::ExpectFullDiskKeepsTheFileWhole(
       disk, {Users() / "al" / "UserData", Users() / "al" / "UserData.new",
-             "Could not write the account file.", [&] { store.Write(MakeRecord("al", "New")); }});
+             "Could not write the account file \xD2Users/al/UserData\xD3.",
+             [&] { store.Write(MakeRecord("al", "New")); }});
 }
 
 TEST_F(AccountStoreTest, FullDiskWhileCreatingLeavesNothingOfTheAccount) {
