@@ -46,9 +46,9 @@ inline constexpr size_t kInfoLengthSize = 1;
 // The longest version 2 entry.
 inline constexpr size_t kMaxEntrySize =
     kFlagSize + 2 * kAddressSize + kDateFieldSize + kInfoLengthSize + kMaxBanInfoTextLength;
-// Bytes of "Banned" that are read: room for a full list with plenty to spare.
-// Entries past this limit count as damaged, so a huge file cannot make the
-// server hold more than this.
-inline constexpr size_t kReadLimit = 4 * (kHeaderSize + kMaxPermanentBans * kMaxEntrySize);
+// Bytes of "Banned" that are read: room for about 800,000 entries (the list
+// keeps the last 500 of them), held only while the file is read. Entries past
+// this limit count as damaged, so a huge file cannot make the server hold more.
+inline constexpr size_t kReadLimit = 32 * 1024 * 1024;
 
 }  // namespace vantrel::banned_layout

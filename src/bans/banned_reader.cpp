@@ -1,6 +1,8 @@
 #include "bans/banned_reader.h"
 
 #include <algorithm>
+#include <deque>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -88,12 +90,17 @@ BannedFileContents ParseBannedFile(std::span<const uint8_t> bytes) {
     return contents;
   }
   contents.status = BannedFileStatus::kEntries;
-  // Every entry takes bytes, so the loop ends with the data whatever the count says.
+  // Every entry takes bytes, so the loop ends with the data whatever the count
+  // says. The newest entries take the places of the oldest, as adding does.
+  std::deque<BanRecord> kept;
   for (uint32_t i = 0; i < *count; ++i) {
     auto record = ReadEntry(reader, static_cast<uint16_t>(*version));
     if (!record) break;
-    AppendBan(contents.records, std::move(*record), kMaxPermanentBans);
+    if (kept.size() == kMaxPermanentBans) kept.pop_front();
+    kept.push_back(std::move(*record));
   }
+  contents.records.assign(std::make_move_iterator(kept.begin()),
+                          std::make_move_iterator(kept.end()));
   return contents;
 }
 

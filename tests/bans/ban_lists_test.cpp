@@ -136,6 +136,17 @@ TEST_F(PermanentBans, The501stEntryReusesTheOldest) {
   EXPECT_TRUE(bans_.IsBanned(0x0B000000));
 }
 
+TEST_F(PermanentBans, LongFileKeepsItsLast500Entries) {
+  BanList many;
+  for (uint32_t i = 0; i < 100000; ++i) many.push_back(Entry(1, kAddress + i));
+  WriteFile(Banned(), AsText(EncodeBannedFile(many)));  // about 4.3 MB
+  bans_.Load();
+  ASSERT_EQ(bans_.Entries().size(), 500u);
+  EXPECT_EQ(bans_.Entries().front().first_address, kAddress + 99500);
+  EXPECT_TRUE(bans_.IsBanned(kAddress + 99999));
+  EXPECT_FALSE(bans_.IsBanned(kAddress + 99499));
+}
+
 TEST_F(PermanentBans, SavingAnEmptyListLeavesOnlyTheBackup) {
   bans_.Add(kAddress, kAddress, "");
   const std::string previous = ReadWholeFile(Banned());
