@@ -32,6 +32,10 @@ REPEAT=${REPEAT:-3}
 # bound, not a failure, ends a slow login phase. It stays below the 600 s after
 # which the Vantrel server marks an idle user away and tells everyone.
 RUN_LIMIT=${RUN_LIMIT:-300}
+# Logins in flight at once. Of them, as many connect at once as the server's
+# listen backlog takes with two to spare, so that no connection attempt is
+# dropped and retried: each server is paced by its own backlog.
+LOGIN_WINDOW=50
 # Longest wait for a server to listen, in tenths of a second.
 LISTEN_WAIT=100
 
@@ -158,15 +162,29 @@ stop_server() {
   SERVER_PID=""
 }
 
+# Clients that may connect at once to the server listening on port $1: its
+# listen backlog (the Send-Q of a listening socket in ss) less two, at least 1
+# and at most the login window.
+connecting_for() {
+  local backlog connecting
+  backlog=$(ss -Htln "sport = :$1" | awk 'NR == 1 { print $3 }')
+  connecting=$((${backlog:-3} - 2))
+  ((connecting > LOGIN_WINDOW)) && connecting=$LOGIN_WINDOW
+  ((connecting < 1)) && connecting=1
+  echo "$connecting"
+}
+
 # Runs one measurement and appends its "figures:" line to $WORK/figures.
 run_once() {
-  local protocol=$1 n=$2 run=$3 port dir
+  local protocol=$1 n=$2 run=$3 port dir connecting
   port=$(free_port)
   dir="$WORK/$protocol-$n-$run"
   mkdir -p "$dir"
   if [[ $protocol == vantrel ]]; then start_vantrel "$port" "$dir"; else start_ngircd "$port" "$dir"; fi
+  connecting=$(connecting_for "$port")
   if ! "${TOOL_CPU[@]}" "$BUILD/bench/load/vantrel_load" "$protocol" --port "$port" \
     --clients "$n" --senders "$SENDERS" --lines "$LINES" --rate "$RATE" --pid "$SERVER_PID" \
+    --window "$LOGIN_WINDOW" --connecting "$connecting" \
     --timeout "$RUN_LIMIT" --limit "$RUN_LIMIT" >"$dir/load.txt" 2>&1; then
     cat "$dir/load.txt" >&2
     fail "the $protocol run with $n clients failed (server log: $dir/server.log)"
@@ -175,8 +193,9 @@ run_once() {
   local figures
   figures=$(grep '^figures:' "$dir/load.txt")
   echo "$figures" >>"$WORK/figures"
-  echo "  $protocol, $n clients, run $run: $(figure "$figures" login_per_s) logins/s," \
-    "$(figure "$figures" burst_per_s) burst deliveries/s$(bounded_note "$figures")"
+  echo "  $protocol, $n clients, run $run ($connecting connecting at once):" \
+    "$(figure "$figures" login_per_s) logins/s, $(figure "$figures" burst_per_s) burst" \
+    "deliveries/s$(bounded_note "$figures")"
 }
 
 # The value of `key` in a "figures:" line.

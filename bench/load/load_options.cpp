@@ -53,6 +53,8 @@ bool ParseRunOption(std::string_view name, std::string_view value, RunOptions& r
     ok = ParseNumber<unsigned>(value, 1, kMaxPacedRate, run.paced_rate);
   } else if (name == "--window") {
     ok = ParseNumber<size_t>(value, 1, kMaxLoginWindow, run.login_window);
+  } else if (name == "--connecting") {
+    ok = ParseNumber<size_t>(value, 1, kMaxLoginWindow, run.connecting);
   } else if (name == "--source") {
     ok = ParseLoopback(value, run.source_base);
   } else if (name == "--pid") {
@@ -128,8 +130,11 @@ const char* const kUsage =
     "  --senders S     clients that send chat (default 10)\n"
     "  --lines M       chat lines per phase, spread over the senders (default 200)\n"
     "  --rate R        lines per second in the paced phase (default 100)\n"
-    "  --window W      logins in flight at once (default 50; at most 8 of them\n"
-    "                  connecting, before the server admits them)\n"
+    "  --window W      logins in flight at once (default 50)\n"
+    "  --connecting C  of them, connecting at once before the server admits them\n"
+    "                  (default 8); keep it below the server's listen backlog (the\n"
+    "                  Send-Q of its socket in ss -ltn), or connection attempts are\n"
+    "                  dropped and retried a second later\n"
     "  --source ADDR   first source address's network, 127.x.0.0 (default 127.10.0.0)\n"
     "  --pid PID       the server's process, for CPU time and resident memory\n"
     "  --timeout SEC   longest time each phase may take before the run fails\n"

@@ -145,7 +145,7 @@ class LoadRun final : public ClientObserver {
 
   void StartLogins() {
     while (started_ < options_.clients && started_ - logged_in_ < options_.login_window &&
-           connecting_ < kMaxConnecting) {
+           connecting_ < options_.connecting) {
       clients_[started_]->Start(SourceAddress(options_.source_base, started_), server_);
       ++started_;
       ++connecting_;

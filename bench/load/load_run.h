@@ -45,7 +45,7 @@ struct RunFigures {
 };
 
 // Runs the whole workload against the server: logs in every client (at most
-// `login_window` logins in flight, at most kMaxConnecting of them not yet
+// `login_window` logins in flight, at most `connecting` of them not yet
 // admitted), reads the server's memory once they are all
 // idle, sends the burst and then the paced lines, and checks that every line
 // reached every client it should, exactly once. Each phase must end within the

@@ -26,11 +26,12 @@ Command Parse(std::vector<const char*> args, std::string& error) {
 
 TEST(CommandLine, RunWithEveryOption) {
   std::string error;
-  const Command command = Parse(
-      {"irc",        "--host",  "127.0.0.2", "--port",    "6667", "--clients", "500", "--senders",
-       "20",         "--lines", "400",       "--rate",    "50",   "--window",  "4",   "--source",
-       "127.20.0.0", "--pid",   "99",        "--timeout", "30",   "--limit",   "600"},
-      error);
+  const Command command =
+      Parse({"irc",       "--host",   "127.0.0.2",    "--port", "6667",   "--clients", "500",
+             "--senders", "20",       "--lines",      "400",    "--rate", "50",        "--window",
+             "4",         "--source", "127.20.0.0",   "--pid",  "99",     "--timeout", "30",
+             "--limit",   "600",      "--connecting", "3"},
+            error);
   ASSERT_EQ(error, "");
   const auto& run = std::get<RunOptions>(command);
   EXPECT_EQ(run.protocol, Protocol::kIrc);
@@ -41,6 +42,7 @@ TEST(CommandLine, RunWithEveryOption) {
   EXPECT_EQ(run.lines, 400u);
   EXPECT_EQ(run.paced_rate, 50u);
   EXPECT_EQ(run.login_window, 4u);
+  EXPECT_EQ(run.connecting, 3u);
   EXPECT_EQ(run.source_base, 0x7F140000u);
   EXPECT_EQ(run.server_pid, 99);
   EXPECT_EQ(run.phase_timeout_seconds, 30u);
