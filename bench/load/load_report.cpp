@@ -120,6 +120,11 @@ void PrintReport(const RunFigures& run, std::ostream& out) {
         << " deliveries per second\n";
   }
   if (run.paced.deliveries > 0) PrintPhase("paced", run.paced, figures.paced_cpu_ms_per_1000, out);
+  if (run.deliveries_timed_at_read > 0) {
+    out << "note: " << run.deliveries_timed_at_read
+        << " deliveries are timed when this tool read them, not when they arrived at its socket, "
+           "so their latency includes the tool's own delay\n";
+  }
   if (run.tool_peak_kib) {
     out << "this tool's peak resident memory: "
         << Fixed(static_cast<double>(*run.tool_peak_kib) / 1024.0, 1) << " MiB\n";

@@ -55,7 +55,10 @@ class LoadRun final : public ClientObserver {
     login_start_ = LoadClock::now();
     StartLogins();
     io_.run();
-    for (auto& client : clients_) client->Close();
+    for (auto& client : clients_) {
+      client->Close();
+      figures_.deliveries_timed_at_read += client->DeliveriesTimedAtRead();
+    }
     figures_.tool_peak_kib = ProcessPeakRssKib(getpid());
     if (!error_.empty()) {
       error = error_;

@@ -42,6 +42,9 @@ struct RunFigures {
   PhaseFigures burst;                      // left empty when the run ended before the phase
   PhaseFigures paced;
   std::optional<uint64_t> tool_peak_kib;  // this tool's most resident memory
+  // Deliveries whose latency ends when the tool read them, not when they
+  // arrived at its socket (the kernel gave no arrival time).
+  size_t deliveries_timed_at_read = 0;
 };
 
 // Runs the whole workload against the server: logs in every client (at most
