@@ -83,7 +83,8 @@ build() {
   if [[ "$BUILD" == "$PRESET_BUILD" ]]; then
     (cd "$ROOT" && cmake --preset release >/dev/null)
   fi
-  cmake --build "$BUILD" --target vantrel-server vantrel_load | tail -1
+  # Two jobs: the machine may be shared with other builds.
+  cmake --build "$BUILD" --parallel 2 --target vantrel-server vantrel_load | tail -1
 }
 
 # A port P on 127.0.0.1 such that P to P + 3 are all free (the Vantrel server
