@@ -61,4 +61,10 @@ inline size_t ExpectedAnnouncements(size_t clients) {
   return clients * (clients - 1) / 2;
 }
 
+// The most logins whose announcements `announcements` can account for: the
+// largest k with ExpectedAnnouncements(k) <= announcements. A run stopped part
+// way counts its logins done this way, not by the logins replied to, whose
+// announcements may still be on their way.
+size_t LoginsCoveredBy(size_t announcements);
+
 }  // namespace vantrel::load

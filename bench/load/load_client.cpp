@@ -1,12 +1,17 @@
 #include "load_client.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <array>
+#include <optional>
 #include <utility>
 
 #include <asio/connect.hpp>
 #include <asio/write.hpp>
 
 #include "chat_line.h"
+#include "socket_receive.h"
 
 namespace vantrel::load {
 namespace {
@@ -27,6 +32,14 @@ LoadClient::LoadClient(asio::io_context& io, size_t index, std::unique_ptr<Clien
 void LoadClient::Start(uint32_t source, const asio::ip::tcp::endpoint& server) {
   asio::error_code error;
   socket_.open(asio::ip::tcp::v4(), error);
+#ifdef IP_BIND_ADDRESS_NO_PORT
+  // The port is chosen at connect, for the whole address pair, rather than
+  // reserved at bind: thousands of bound sockets then never run out of ports.
+  if (!error) {
+    const int on = 1;
+    ::setsockopt(socket_.native_handle(), IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &on, sizeof on);
+  }
+#endif
   if (!error) socket_.bind(asio::ip::tcp::endpoint(asio::ip::address_v4(source), 0), error);
   if (error) {
     Failure("cannot bind to " + AddressText(source) + ": " + error.message());
@@ -41,6 +54,7 @@ void LoadClient::Start(uint32_t source, const asio::ip::tcp::endpoint& server) {
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
     socket_.non_blocking(true, ignored);
+    EnableArrivalTimes(socket_.native_handle());  // without them, the time of the read
     std::vector<uint8_t> greeting;
     codec_->Greeting(greeting);
     Send(greeting);
@@ -70,7 +84,8 @@ void LoadClient::Announcement() {
   observer_.OnAnnouncement(index_);
 }
 void LoadClient::Delivery(uint32_t number) {
-  observer_.OnDelivery(index_, number, read_time_);
+  if (!arrival_known_) ++deliveries_timed_at_read_;
+  observer_.OnDelivery(index_, number, arrival_time_);
 }
 void LoadClient::Failure(std::string why) {
   if (closed_) return;
@@ -90,16 +105,24 @@ void LoadClient::OnReadable(const asio::error_code& error) {
     return;
   }
   static std::array<uint8_t, kReadChunk> scratch;
-  read_time_ = LoadClock::now();
   for (;;) {
-    asio::error_code read_error;
-    const size_t n = socket_.read_some(asio::buffer(scratch), read_error);
-    if (read_error == asio::error::would_block || read_error == asio::error::try_again) break;
+    std::error_code read_error;
+    std::optional<LoadClock::time_point> arrival;
+    const size_t n = ReceiveWithArrival(socket_.native_handle(), scratch, arrival, read_error);
+    if (read_error == std::errc::resource_unavailable_try_again ||
+        read_error == std::errc::operation_would_block || read_error == std::errc::interrupted) {
+      break;  // read again when the socket is readable again
+    }
     if (read_error) {
-      Failure(read_error == asio::error::eof ? "the server closed the connection"
-                                             : "connection failed: " + read_error.message());
+      Failure("connection failed: " + read_error.message());
       return;
     }
+    if (n == 0) {
+      Failure("the server closed the connection");
+      return;
+    }
+    arrival_known_ = arrival.has_value();
+    arrival_time_ = arrival.value_or(LoadClock::now());
     codec_->Feed(std::span<const uint8_t>(scratch.data(), n), answers_, *this);
     if (closed_) return;
     if (n < scratch.size()) break;

@@ -23,7 +23,8 @@ class ClientObserver {
   virtual void OnAdmitted(size_t client) = 0;
   virtual void OnLoggedIn(size_t client) = 0;
   virtual void OnAnnouncement(size_t client) = 0;
-  // `when` is the time the bytes carrying the delivery were read.
+  // `when` is the time the bytes carrying the delivery arrived at the client's
+  // socket (or, where the kernel gives no arrival times, were read).
   virtual void OnDelivery(size_t client, uint32_t line, LoadClock::time_point when) = 0;
   // The connection failed or the server refused something; the run is over.
   virtual void OnFailure(size_t client, const std::string& why) = 0;
@@ -50,6 +51,8 @@ class LoadClient final : private CodecEvents {
   void SendLines(std::span<const uint32_t> numbers);
   // Closes the connection without reporting it.
   void Close();
+  // Deliveries timed when they were read, for want of the time they arrived.
+  size_t DeliveriesTimedAtRead() const { return deliveries_timed_at_read_; }
 
  private:
   void Admitted() override;
@@ -67,10 +70,12 @@ class LoadClient final : private CodecEvents {
   const size_t index_;
   std::unique_ptr<ClientCodec> codec_;
   ClientObserver& observer_;
-  std::vector<uint8_t> pending_;    // queued while a write is in flight
-  std::vector<uint8_t> in_flight_;  // being written
-  std::vector<uint8_t> answers_;    // what the codec answers by itself
-  LoadClock::time_point read_time_{};
+  std::vector<uint8_t> pending_;          // queued while a write is in flight
+  std::vector<uint8_t> in_flight_;        // being written
+  std::vector<uint8_t> answers_;          // what the codec answers by itself
+  LoadClock::time_point arrival_time_{};  // when the bytes being decoded arrived
+  bool arrival_known_ = false;            // else arrival_time_ is when they were read
+  size_t deliveries_timed_at_read_ = 0;
   bool writing_ = false;
   bool closed_ = false;
 };

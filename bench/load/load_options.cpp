@@ -53,12 +53,16 @@ bool ParseRunOption(std::string_view name, std::string_view value, RunOptions& r
     ok = ParseNumber<unsigned>(value, 1, kMaxPacedRate, run.paced_rate);
   } else if (name == "--window") {
     ok = ParseNumber<size_t>(value, 1, kMaxLoginWindow, run.login_window);
+  } else if (name == "--connecting") {
+    ok = ParseNumber<size_t>(value, 1, kMaxLoginWindow, run.connecting);
   } else if (name == "--source") {
     ok = ParseLoopback(value, run.source_base);
   } else if (name == "--pid") {
     ok = ParseNumber<int>(value, 1, 1 << 30, run.server_pid);
   } else if (name == "--timeout") {
-    ok = ParseNumber<unsigned>(value, 1, 3600, run.phase_timeout_seconds);
+    ok = ParseNumber<unsigned>(value, 1, kMaxRunLimitSeconds, run.phase_timeout_seconds);
+  } else if (name == "--limit") {
+    ok = ParseNumber<unsigned>(value, 1, kMaxRunLimitSeconds, run.run_limit_seconds);
   } else {
     error = "unknown option " + std::string(name);
     return false;
@@ -84,6 +88,9 @@ Command ParseRun(Protocol protocol, int argc, const char* const* argv, std::stri
   } else if ((run.lines + run.senders - 1) / run.senders > kMaxLinesPerSender) {
     error = "more than " + std::to_string(kMaxLinesPerSender) +
             " lines per sender would trip the server's flood rules; raise --senders";
+  } else if (run.lines > kMaxDeliveriesPerPhase / run.clients) {
+    error = "more than " + std::to_string(kMaxDeliveriesPerPhase) +
+            " deliveries per phase (lines times clients); lower --lines";
   }
   if (!error.empty()) return HelpRequest{};
   return run;
@@ -123,11 +130,18 @@ const char* const kUsage =
     "  --senders S     clients that send chat (default 10)\n"
     "  --lines M       chat lines per phase, spread over the senders (default 200)\n"
     "  --rate R        lines per second in the paced phase (default 100)\n"
-    "  --window W      logins in flight at once (default 50; at most 8 of them\n"
-    "                  connecting, before the server admits them)\n"
+    "  --window W      logins in flight at once (default 50)\n"
+    "  --connecting C  of them, connecting at once before the server admits them\n"
+    "                  (default 8); keep it below the server's listen backlog (the\n"
+    "                  Send-Q of its socket in ss -ltn), or connection attempts are\n"
+    "                  dropped and retried a second later\n"
     "  --source ADDR   first source address's network, 127.x.0.0 (default 127.10.0.0)\n"
     "  --pid PID       the server's process, for CPU time and resident memory\n"
-    "  --timeout SEC   longest time each phase may take (default 120)\n"
+    "  --timeout SEC   longest time each phase may take before the run fails\n"
+    "                  (default 120)\n"
+    "  --limit SEC     longest time the whole run may take (default none): at the\n"
+    "                  limit the run ends and reports what it measured so far,\n"
+    "                  marked as bounded; a phase time-out past it gives way to it\n"
     "\n"
     "prepare makes DIR a server folder for the measurement: \"Prefs\" on 127.0.0.1:PORT\n"
     "(default 5500) without a per-address limit, and a \"guest\" account that may\n"

@@ -36,9 +36,14 @@ class LoadRun final : public ClientObserver {
     figures_.protocol = options.protocol;
     figures_.clients = options.clients;
     figures_.senders = options.senders;
+    figures_.lines = options.lines;
+    figures_.run_limit_seconds = options.run_limit_seconds;
   }
 
   std::optional<RunFigures> Run(std::string& error) {
+    if (options_.run_limit_seconds != 0) {
+      run_end_ = LoadClock::now() + std::chrono::seconds(options_.run_limit_seconds);
+    }
     clients_.reserve(options_.clients);
     for (size_t i = 0; i < options_.clients; ++i) {
       clients_.push_back(
@@ -50,7 +55,11 @@ class LoadRun final : public ClientObserver {
     login_start_ = LoadClock::now();
     StartLogins();
     io_.run();
-    for (auto& client : clients_) client->Close();
+    for (auto& client : clients_) {
+      client->Close();
+      figures_.deliveries_timed_at_read += client->DeliveriesTimedAtRead();
+    }
+    figures_.tool_peak_kib = ProcessPeakRssKib(getpid());
     if (!error_.empty()) {
       error = error_;
       return std::nullopt;
@@ -94,14 +103,36 @@ class LoadRun final : public ClientObserver {
   }
 
  private:
+  // Starts the phase's deadline: its time-out, or the run limit when that comes first.
   void BeginPhase(const char* name) {
     phase_ = name;
-    deadline_.expires_after(std::chrono::seconds(options_.phase_timeout_seconds));
+    const auto timeout = LoadClock::now() + std::chrono::seconds(options_.phase_timeout_seconds);
+    if (run_end_ && *run_end_ <= timeout) {
+      deadline_.expires_at(*run_end_);
+      deadline_.async_wait([this](const asio::error_code& error) {
+        if (!error) Bound();
+      });
+      return;
+    }
+    deadline_.expires_at(timeout);
     deadline_.async_wait([this](const asio::error_code& error) {
       if (!error)
         Fail("no end after " + std::to_string(options_.phase_timeout_seconds) +
              " s: " + Progress());
     });
+  }
+
+  // The run limit came: keeps what the current phase measured so far and ends the run.
+  void Bound() {
+    figures_.bounded_phase = phase_;
+    if (phase_ == "login") {
+      FinishLogin();
+    } else if (phase_ == "burst") {
+      figures_.burst = FinishPhase(burst_);
+    } else if (phase_ == "paced") {
+      figures_.paced = FinishPhase(paced_);
+    }
+    Stop();
   }
 
   std::string Progress() const {
@@ -117,7 +148,7 @@ class LoadRun final : public ClientObserver {
 
   void StartLogins() {
     while (started_ < options_.clients && started_ - logged_in_ < options_.login_window &&
-           connecting_ < kMaxConnecting) {
+           connecting_ < options_.connecting) {
       clients_[started_]->Start(SourceAddress(options_.source_base, started_), server_);
       ++started_;
       ++connecting_;
@@ -129,10 +160,7 @@ class LoadRun final : public ClientObserver {
         figures_.announcements < ExpectedAnnouncements(options_.clients) || phase_ != "login") {
       return;
     }
-    figures_.login_seconds = std::chrono::duration<double>(LoadClock::now() - login_start_).count();
-    const CpuUse cpu = CpuSinceMark();
-    figures_.login_server_cpu_seconds = cpu.server_seconds;
-    figures_.login_tool_cpu_seconds = cpu.tool_seconds;
+    FinishLogin();
     BeginPhase("idle");
     pacer_.expires_after(kIdleSettle);
     pacer_.async_wait([this](const asio::error_code& error) {
@@ -140,6 +168,14 @@ class LoadRun final : public ClientObserver {
       if (options_.server_pid != 0) figures_.rss_idle_kib = ProcessRssKib(options_.server_pid);
       StartBurst();
     });
+  }
+
+  void FinishLogin() {
+    figures_.login_seconds = std::chrono::duration<double>(LoadClock::now() - login_start_).count();
+    figures_.logged_in = logged_in_;
+    const CpuUse cpu = CpuSinceMark();
+    figures_.login_server_cpu_seconds = cpu.server_seconds;
+    figures_.login_tool_cpu_seconds = cpu.tool_seconds;
   }
 
   // The client that sends line `line`: the senders are spread over the clients.
@@ -246,6 +282,7 @@ class LoadRun final : public ClientObserver {
   size_t connecting_ = 0;  // started and not yet admitted
   LoadClock::time_point login_start_{};
   LoadClock::time_point paced_start_{};
+  std::optional<LoadClock::time_point> run_end_;  // with a run limit only
   size_t paced_sent_ = 0;
   std::optional<double> server_cpu_mark_;
   std::optional<double> tool_cpu_mark_;

@@ -1,5 +1,6 @@
 // vantrel_load: the end-to-end chat load over loopback, in the Vantrel protocol
 // or in IRC for comparison; and the preparation of a server folder for it.
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -9,6 +10,7 @@
 #include "load_options.h"
 #include "load_report.h"
 #include "load_run.h"
+#include "platform/open_file_limit.h"
 #include "prepare_folder.h"
 
 namespace {
@@ -26,7 +28,18 @@ int Prepare(const vantrel::load::PrepareOptions& prepare) {
   return 0;
 }
 
+// Open files the tool needs beyond one socket per client: its standard
+// streams, the files of /proc it reads, Asio's own descriptors.
+constexpr uint64_t kSpareFiles = 64;
+
 int Run(const vantrel::load::RunOptions& options) {
+  const vantrel::OpenFileLimit files = vantrel::RaiseOpenFileLimit();
+  if (files.now < options.clients + kSpareFiles) {
+    std::cerr << "vantrel_load: " << options.clients << " clients need "
+              << options.clients + kSpareFiles << " open files; the limit is " << files.now
+              << " (raise the hard limit, ulimit -Hn, as root)\n";
+    return 1;
+  }
   std::string error;
   const auto figures = vantrel::load::RunLoad(options, error);
   if (!figures) {

@@ -86,11 +86,10 @@ std::optional<uint64_t> ParseStatCpuTicks(std::string_view stat) {
   return ticks;
 }
 
-std::optional<uint64_t> ParseStatusRssKib(std::string_view status) {
-  constexpr std::string_view kKey = "VmRSS:";
-  size_t at = status.find(kKey);
+std::optional<uint64_t> ParseStatusKib(std::string_view status, std::string_view key) {
+  size_t at = status.find(key);
   if (at == std::string_view::npos || (at > 0 && status[at - 1] != '\n')) return std::nullopt;
-  at = SkipBlanks(status, at + kKey.size());
+  at = SkipBlanks(status, at + key.size());
   return NumberAt(status.substr(at));
 }
 
@@ -109,7 +108,13 @@ std::optional<double> ProcessCpuSeconds(int pid) {
 std::optional<uint64_t> ProcessRssKib(int pid) {
   const auto text = ReadProcFile(pid, "status");
   if (!text) return std::nullopt;
-  return ParseStatusRssKib(*text);
+  return ParseStatusKib(*text, "VmRSS:");
+}
+
+std::optional<uint64_t> ProcessPeakRssKib(int pid) {
+  const auto text = ReadProcFile(pid, "status");
+  if (!text) return std::nullopt;
+  return ParseStatusKib(*text, "VmHWM:");
 }
 
 }  // namespace vantrel::load

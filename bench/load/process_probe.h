@@ -17,6 +17,8 @@ std::optional<double> ProcessCpuSeconds(int pid);
 
 // The process's resident memory in KiB (VmRSS of /proc/PID/status).
 std::optional<uint64_t> ProcessRssKib(int pid);
+// The most resident memory the process has had, in KiB (VmHWM).
+std::optional<uint64_t> ProcessPeakRssKib(int pid);
 
 // The parsers behind them, over the files' text.
 // utime + stime in clock ticks: fields 14 and 15, counted after the command name
@@ -24,7 +26,7 @@ std::optional<uint64_t> ProcessRssKib(int pid);
 std::optional<uint64_t> ParseStatCpuTicks(std::string_view stat);
 // The first field of a schedstat file: nanoseconds spent running.
 std::optional<uint64_t> ParseSchedstatNanoseconds(std::string_view schedstat);
-// The number of the "VmRSS:" line, in kB.
-std::optional<uint64_t> ParseStatusRssKib(std::string_view status);
+// The number of the line that starts with `key` ("VmRSS:", "VmHWM:"), in kB.
+std::optional<uint64_t> ParseStatusKib(std::string_view status, std::string_view key);
 
 }  // namespace vantrel::load

@@ -1,6 +1,7 @@
 #include "vantrel_codec.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "chat_line.h"
@@ -22,8 +23,9 @@ constexpr uint32_t kLoadClientVersion = 190;
 constexpr uint16_t kFieldChatRefusal = 109;
 // Largest transaction body the tool accepts from the server.
 constexpr uint32_t kMaxBody = kServerMaxTransactionSize;
-// Decoded bytes kept at the front of the stream buffer before it is compacted.
-constexpr size_t kCompactAfter = 64 * 1024;
+// Capacity the buffer of a split unit keeps between units: ten thousand clients
+// must not each keep the largest unit they ever received.
+constexpr size_t kHeldCapacityKept = 1024;
 
 // The data of the first field `id` in an encoded field list, found without
 // building a UFieldData: chat messages arrive by the hundred thousand and the
@@ -81,35 +83,58 @@ void VantrelCodec::Fail(std::string why, CodecEvents& events) {
   events.Failure(std::move(why));
 }
 
+std::optional<size_t> VantrelCodec::UnitSize(std::span<const uint8_t> start) const {
+  if (state_ == State::kHandshake) return kHandshakeAnswerSize;
+  if (start.size() < kTransactionHeaderSize) return kTransactionHeaderSize;
+  const Transaction header = Transaction::Decode(start.first<kTransactionHeaderSize>());
+  if (header.data_size == 0 || header.data_size > kMaxBody ||
+      header.total_size != header.data_size) {
+    return std::nullopt;
+  }
+  return kTransactionHeaderSize + header.data_size;
+}
+
+void VantrelCodec::OnUnit(std::span<const uint8_t> unit, std::vector<uint8_t>& out,
+                          CodecEvents& events) {
+  if (state_ == State::kHandshake) {
+    OnHandshakeAnswer(unit, out, events);
+    return;
+  }
+  const Transaction header = Transaction::Decode(unit.first<kTransactionHeaderSize>());
+  OnTransaction(header, unit.subspan(kTransactionHeaderSize), events);
+}
+
 void VantrelCodec::Feed(std::span<const uint8_t> bytes, std::vector<uint8_t>& out,
                         CodecEvents& events) {
-  stream_.insert(stream_.end(), bytes.begin(), bytes.end());
-  for (;;) {
-    if (state_ == State::kFailed) return;
-    const std::span<const uint8_t> rest(stream_.data() + head_, stream_.size() - head_);
-    if (state_ == State::kHandshake) {
-      if (rest.size() < kHandshakeAnswerSize) break;
-      head_ += kHandshakeAnswerSize;
-      OnHandshakeAnswer(rest.first(kHandshakeAnswerSize), out, events);
-      continue;
-    }
-    if (rest.size() < kTransactionHeaderSize) break;
-    const Transaction header = Transaction::Decode(rest.first<kTransactionHeaderSize>());
-    if (header.data_size == 0 || header.data_size > kMaxBody ||
-        header.total_size != header.data_size) {
+  // A unit within `bytes` is decoded where it lies; only the start of a unit
+  // whose end has not arrived is copied, and it then takes only the bytes it lacks.
+  while (state_ != State::kFailed) {
+    const bool holding = !held_.empty();
+    if (!holding && bytes.empty()) return;
+    const auto size = UnitSize(holding ? std::span<const uint8_t>(held_) : bytes);
+    if (!size) {
       Fail("the server sent a transaction header the tool does not expect", events);
       return;
     }
-    if (rest.size() < kTransactionHeaderSize + header.data_size) break;
-    head_ += kTransactionHeaderSize + header.data_size;
-    OnTransaction(header, rest.subspan(kTransactionHeaderSize, header.data_size), events);
-  }
-  if (head_ == stream_.size()) {
-    stream_.clear();
-    head_ = 0;
-  } else if (head_ > kCompactAfter) {
-    stream_.erase(stream_.begin(), stream_.begin() + static_cast<std::ptrdiff_t>(head_));
-    head_ = 0;
+    if (!holding) {
+      if (bytes.size() < *size) {
+        held_.assign(bytes.begin(), bytes.end());
+        return;
+      }
+      OnUnit(bytes.first(*size), out, events);
+      bytes = bytes.subspan(*size);
+    } else if (held_.size() < *size) {
+      if (bytes.empty()) return;
+      const size_t take = std::min(*size - held_.size(), bytes.size());
+      held_.insert(held_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(take));
+      bytes = bytes.subspan(take);
+    } else if (held_.capacity() > kHeldCapacityKept) {
+      const std::vector<uint8_t> unit = std::exchange(held_, {});  // let the large buffer go
+      OnUnit(unit, out, events);
+    } else {
+      OnUnit(held_, out, events);
+      held_.clear();
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,13 @@ class VantrelCodec final : public ClientCodec {
 
   // Appends a request of `type` with the encoded field list `body`.
   void AppendRequest(uint16_t type, std::span<const uint8_t> body, std::vector<uint8_t>& out);
+  // The size of the unit (the handshake answer, or a transaction) that begins
+  // with `start`: the header's size while the header is incomplete; nothing
+  // when the header is one the tool does not expect (a split or oversized
+  // transaction).
+  std::optional<size_t> UnitSize(std::span<const uint8_t> start) const;
+  // Decodes one whole unit.
+  void OnUnit(std::span<const uint8_t> unit, std::vector<uint8_t>& out, CodecEvents& events);
   void OnHandshakeAnswer(std::span<const uint8_t> answer, std::vector<uint8_t>& out,
                          CodecEvents& events);
   void OnTransaction(const Transaction& header, std::span<const uint8_t> body, CodecEvents& events);
@@ -39,8 +47,7 @@ class VantrelCodec final : public ClientCodec {
   uint32_t login_id_ = 0;
   bool login_replied_ = false;
   bool privileges_seen_ = false;
-  std::vector<uint8_t> stream_;  // received bytes not yet decoded, from head_ on
-  size_t head_ = 0;
+  std::vector<uint8_t> held_;  // the start of a unit whose end has not arrived
 };
 
 }  // namespace vantrel::load

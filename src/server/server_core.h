@@ -173,6 +173,8 @@ class ServerCore final : public PassRequester,
   void RunTransferPasses(uint32_t now);
 
   // Start-up steps (startup.cpp).
+  // Raises the open-file limit to the hard limit; logs what it allows when that is low.
+  void RaiseDescriptorLimit();
   void CreateDataFolders();
   // Starts the capabilities from `index` on, then opens the listeners.
   void StartCapabilities(size_t index);

@@ -24,6 +24,12 @@ inline constexpr uint16_t kRequestFloodLimit = 120;
 // one, so that silent connections cannot take every descriptor.
 inline constexpr size_t kMaxPendingConnections = 1024;
 
+// Open files the server asks the system for at start-up: below this, it logs
+// how many clients the limit allows. Every connection holds one; the listeners,
+// log files and saves need a few more (the reserve).
+inline constexpr uint64_t kOpenFilesWanted = 16384;
+inline constexpr uint64_t kOpenFilesReserved = 64;
+
 // Connections in a row from one address: more than this many after the first
 // within the window ban the address.
 inline constexpr uint32_t kConnectionFloodWindowSeconds = 30;

@@ -1,11 +1,12 @@
 // Start-up of the server, in its fixed order.
 #include <array>
 #include <cstring>
-#include <string>
 #include <filesystem>
+#include <string>
 
 #include "platform/exception.h"
 #include "platform/file_failure.h"
+#include "platform/open_file_limit.h"
 #include "server/server_core.h"
 #include "server/server_limits.h"
 
@@ -35,6 +36,7 @@ constexpr int kOtherListeners = 3;
 
 void ServerCore::Start() {
   log_.Line(kServerName, kServerVersionText);
+  RaiseDescriptorLimit();
   CreateDataFolders();
   SetMaxTransactionSize(kServerMaxTransactionSize);
   LoadSettings();
@@ -56,6 +58,14 @@ void ServerCore::OpenListenersAndAnnounce() {
   log_.Line(StartedWhoText(listener_->LocalAddress(), port), "Vantrel Server started");
 }
 
+void ServerCore::RaiseDescriptorLimit() {
+  const OpenFileLimit limit = RaiseOpenFileLimit();
+  if (limit.now == 0 || limit.now >= kOpenFilesWanted) return;
+  const uint64_t clients = limit.now > kOpenFilesReserved ? limit.now - kOpenFilesReserved : 0;
+  log_.Line("", "Open files are limited to " + std::to_string(limit.now) + ": at most about " +
+                    std::to_string(clients) + " clients can be connected at once");
+}
+
 void ServerCore::CreateDataFolders() {
   for (const char* name : kDataFolders) {
     try {
@@ -72,7 +82,8 @@ bool ServerCore::OpenListeners(uint16_t port) {
     listener_.emplace(io_);
     // The system's longest backlog: a burst of logins must not be dropped by
     // the kernel before the pass takes them.
-    listener_->Open(address, port, MaxListenBacklog(), [this] { RequestPass(); }, &send_budget_);
+    listener_->Open(
+        address, port, MaxListenBacklog(), [this] { RequestPass(); }, &send_budget_);
     listener_->SetFailureNotify([this](int error) { OnAcceptFailure(error); });
     for (int i = 1; i <= kOtherListeners; ++i) {
       auto listener = std::make_unique<TcpListener>(io_);

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sstream>
 #include <vector>
 
 #include "chat_line.h"
 #include "chat_phase.h"
 #include "codec_events.h"
 #include "latency_summary.h"
+#include "load_report.h"
 #include "process_probe.h"
 
 namespace vantrel::load {
@@ -58,9 +60,11 @@ TEST(ProcessProbe, SchedstatRunTimeIsTheFirstField) {
   EXPECT_EQ(ParseSchedstatNanoseconds(""), std::nullopt);
 }
 
-TEST(ProcessProbe, StatusRss) {
-  EXPECT_EQ(ParseStatusRssKib("Name:\tx\nVmPeak:\t  9999 kB\nVmRSS:\t    4321 kB\n"), 4321u);
-  EXPECT_EQ(ParseStatusRssKib("Name:\tx\n"), std::nullopt);
+TEST(ProcessProbe, StatusMemoryLines) {
+  const char* status = "Name:\tx\nVmPeak:\t  9999 kB\nVmHWM:\t    5000 kB\nVmRSS:\t    4321 kB\n";
+  EXPECT_EQ(ParseStatusKib(status, "VmRSS:"), 4321u);
+  EXPECT_EQ(ParseStatusKib(status, "VmHWM:"), 5000u);
+  EXPECT_EQ(ParseStatusKib("Name:\tx\n", "VmRSS:"), std::nullopt);
 }
 
 TEST(ProcessProbe, ReadsThisProcess) {
@@ -105,6 +109,29 @@ TEST(ChatPhase, RefusesStrayAndSurplusDeliveries) {
   EXPECT_NE(phase.Delivered(0, {}), std::nullopt);  // once too often
   EXPECT_NE(phase.Delivered(1, {}), std::nullopt);  // another phase's line
   EXPECT_EQ(phase.Deliveries(), 1u);
+}
+
+TEST(Report, BoundedLoginRateCountsOnlyLoginsWhoseAnnouncementsArrived) {
+  RunFigures run;
+  run.clients = 10'000;
+  run.bounded_phase = "login";
+  run.run_limit_seconds = 100;
+  run.login_seconds = 100;
+  run.logged_in = 3000;                                    // replied to
+  run.announcements = ExpectedAnnouncements(2000) + 1500;  // short of 2001 logins' worth
+  const ReportFigures figures = Derive(run);
+  EXPECT_EQ(figures.logins_done, 2000u);
+  EXPECT_DOUBLE_EQ(figures.logins_per_second.value_or(0), 20.0);
+  EXPECT_FALSE(figures.burst_deliveries_per_second.has_value());
+
+  std::ostringstream report;
+  PrintReport(run, report);
+  EXPECT_THAT(report.str(), HasSubstr("BOUNDED"));
+  EXPECT_THAT(report.str(), HasSubstr(" bounded=login logins_done=2000 login_per_s=20.0 "));
+  EXPECT_THAT(report.str(), HasSubstr(" burst_per_s=- "));
+
+  run.bounded_phase.clear();  // the same run, had it ended by itself
+  EXPECT_EQ(Derive(run).logins_done, 10'000u);
 }
 
 }  // namespace

@@ -27,9 +27,10 @@ Command Parse(std::vector<const char*> args, std::string& error) {
 TEST(CommandLine, RunWithEveryOption) {
   std::string error;
   const Command command =
-      Parse({"irc",       "--host",   "127.0.0.2",  "--port", "6667",   "--clients", "500",
-             "--senders", "20",       "--lines",    "400",    "--rate", "50",        "--window",
-             "4",         "--source", "127.20.0.0", "--pid",  "99",     "--timeout", "30"},
+      Parse({"irc",       "--host",   "127.0.0.2",    "--port", "6667",   "--clients", "500",
+             "--senders", "20",       "--lines",      "400",    "--rate", "50",        "--window",
+             "4",         "--source", "127.20.0.0",   "--pid",  "99",     "--timeout", "30",
+             "--limit",   "600",      "--connecting", "3"},
             error);
   ASSERT_EQ(error, "");
   const auto& run = std::get<RunOptions>(command);
@@ -41,9 +42,11 @@ TEST(CommandLine, RunWithEveryOption) {
   EXPECT_EQ(run.lines, 400u);
   EXPECT_EQ(run.paced_rate, 50u);
   EXPECT_EQ(run.login_window, 4u);
+  EXPECT_EQ(run.connecting, 3u);
   EXPECT_EQ(run.source_base, 0x7F140000u);
   EXPECT_EQ(run.server_pid, 99);
   EXPECT_EQ(run.phase_timeout_seconds, 30u);
+  EXPECT_EQ(run.run_limit_seconds, 600u);
 }
 
 TEST(CommandLine, RefusesWhatWouldLeaveLoopbackOrTripFloodRules) {
@@ -57,6 +60,13 @@ TEST(CommandLine, RefusesWhatWouldLeaveLoopbackOrTripFloodRules) {
   Parse({"vantrel", "--port", "5500", "--lines", "501"}, error);  // 51 per sender
   EXPECT_THAT(error, HasSubstr("flood"));
   Parse({"vantrel", "--port", "5500", "--lines", "500"}, error);
+  EXPECT_EQ(error, "");
+  // 2001 lines to 10,000 clients: more latencies than the tool keeps.
+  Parse({"vantrel", "--port", "5500", "--clients", "10000", "--senders", "100", "--lines", "2001"},
+        error);
+  EXPECT_THAT(error, HasSubstr("deliveries per phase"));
+  Parse({"vantrel", "--port", "5500", "--clients", "10000", "--senders", "100", "--lines", "2000"},
+        error);
   EXPECT_EQ(error, "");
   Parse({"vantrel", "--port", "5500", "--window", "1001"}, error);
   EXPECT_THAT(error, HasSubstr("--window"));
@@ -94,6 +104,15 @@ TEST(Deliveries, VantrelCountsTheSenderIrcDoesNot) {
   EXPECT_EQ(DeliveriesPerLine(Protocol::kVantrel, 100), 100u);
   EXPECT_EQ(DeliveriesPerLine(Protocol::kIrc, 100), 99u);
   EXPECT_EQ(ExpectedAnnouncements(1000), 499500u);
+}
+
+TEST(Deliveries, LoginsCoveredByAnnouncementsIsTheInverse) {
+  for (const size_t n : {size_t{1}, size_t{2}, size_t{1000}, kMaxClients}) {
+    EXPECT_EQ(LoginsCoveredBy(ExpectedAnnouncements(n)), n);
+    if (n >= 2) {
+      EXPECT_EQ(LoginsCoveredBy(ExpectedAnnouncements(n) - 1), n - 1);
+    }
+  }
 }
 
 TEST(PrepareFolder, WritesPrefsAndAGuestThatMayChat) {

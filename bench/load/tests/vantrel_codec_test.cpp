@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "codec_events.h"
@@ -113,20 +115,39 @@ TEST_F(VantrelCodecTest, RefusedHandshakeAndRefusedLoginAreFailures) {
   EXPECT_THAT(events.failures[0], HasSubstr("Incorrect login."));
 }
 
-TEST_F(VantrelCodecTest, CountsAnnouncementsAndDeliveriesSplitAnywhere) {
-  LogIn();
-  std::vector<uint8_t> stream = FromServer(0, 301, 3, 0, kNoFields);
-  // 106 with field 101: the server's name prefix, then line 42's text.
-  std::vector<uint8_t> body = {0x00, 0x01, 0x00, 0x65, 0x00, 0x1C};
+TEST(VantrelCodec, DecodesTheSameEventsHoweverTheStreamIsSplit) {
+  // The whole login, an announcement and a chat message in one stream.
+  std::vector<uint8_t> stream = kAccepted;
+  std::vector<uint8_t> chat_body = {0x00, 0x01, 0x00, 0x65, 0x00, 0x1C};
   for (char c : std::string_view("\r        guest:  #L0000042 x")) {
-    body.push_back(static_cast<uint8_t>(c));
+    chat_body.push_back(static_cast<uint8_t>(c));
   }
-  const auto chat = FromServer(0, 106, 4, 0, body);
-  stream.insert(stream.end(), chat.begin(), chat.end());
-  for (const uint8_t byte : stream) Feed({byte});
-  EXPECT_EQ(events_.announcements, 1);
-  EXPECT_THAT(events_.deliveries, ElementsAre(42u));
-  EXPECT_TRUE(events_.failures.empty());
+  for (const auto& part : {FromServer(1, 0, 1, 0, kNoFields), FromServer(0, 354, 1, 0, kPrivileges),
+                           FromServer(0, 109, 2, 0, kNoFields), FromServer(0, 301, 3, 0, kNoFields),
+                           FromServer(0, 106, 4, 0, chat_body)}) {
+    stream.insert(stream.end(), part.begin(), part.end());
+  }
+  const auto check = [](const RecordedEvents& events) {
+    EXPECT_EQ(events.logged_in, 1);
+    EXPECT_EQ(events.announcements, 1);
+    EXPECT_THAT(events.deliveries, ElementsAre(42u));
+    EXPECT_TRUE(events.failures.empty());
+  };
+  const std::span<const uint8_t> all(stream);
+  for (size_t cut = 0; cut <= stream.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    auto codec = MakeCodec(Protocol::kVantrel, 3);
+    RecordedEvents events;
+    std::vector<uint8_t> out;
+    codec->Feed(all.first(cut), out, events);
+    codec->Feed(all.subspan(cut), out, events);
+    check(events);
+  }
+  auto codec = MakeCodec(Protocol::kVantrel, 3);
+  RecordedEvents events;
+  std::vector<uint8_t> out;
+  for (size_t at = 0; at < stream.size(); ++at) codec->Feed(all.subspan(at, 1), out, events);
+  check(events);
 }
 
 TEST_F(VantrelCodecTest, ChatTextIsFoundAmongOtherFields) {
