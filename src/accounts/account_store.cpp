@@ -176,6 +176,19 @@ std::vector<std::string> AccountStore::List() const {
   return logins;
 }
 
+void AccountStore::RemoveLeftovers() const {
+  if (!Available()) return;
+  std::vector<std::string> entries;
+  try {
+    entries = file_system_->ListFolder(users_);
+  } catch (const Omberly::CException&) {
+    return;  // nothing to list; the next write of each account writes over its leftover
+  }
+  for (const std::string& entry : entries) {
+    file_system_->RemoveLeftover(users_ / entry / kUserDataTemporaryName);
+  }
+}
+
 std::optional<std::string> AccountStore::FolderLogin(std::string_view login) const {
   const std::optional<fs::path> folder = FindAccountEntry(login);
   if (!folder) return std::nullopt;

@@ -72,6 +72,10 @@ class AccountStore {
   // Raises not-found without "Users", or the file system's failure.
   std::vector<std::string> List() const;
 
+  // Removes the "UserData.new" that an interrupted write left in an account's
+  // folder, in every account folder. Never raises.
+  void RemoveLeftovers() const;
+
   // The name of the folder that holds the account `login` (letter case as on
   // disk), or nothing when there is none.
   std::optional<std::string> FolderLogin(std::string_view login) const;

@@ -21,8 +21,9 @@ class AccountsCapability final : public Capability {
                      const std::filesystem::path& server_folder);
 
   void RegisterHandlers(DispatchTable& table) override;
-  // Checks the head administrator account (asking the operator when it needs a
-  // password), then goes on.
+  // Removes what interrupted writes left in the account folders, checks the
+  // head administrator account (asking the operator when it needs a password),
+  // then goes on.
   void Start(std::function<void()> then) override;
   void SettingsApplied(const OptionsEffects& effects) override;
 

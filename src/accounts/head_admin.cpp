@@ -16,6 +16,7 @@ void AccountsCapability::RegisterHandlers(DispatchTable& table) {
 }
 
 void AccountsCapability::Start(std::function<void()> then) {
+  store_.RemoveLeftovers();
   CheckHeadAdmin(std::move(then));
 }
 

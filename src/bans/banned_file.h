@@ -15,7 +15,8 @@ namespace vantrel {
 // Reads "Banned" into a list, entries flagged as removed included, oldest
 // first. A missing or unreadable file, or a version above 2, gives an empty list
 // and leaves the file as it is; a damaged file gives the entries before the
-// first damaged one; a file with a count of 0 is deleted. Never raises.
+// first damaged one; a file with a count of 0 is deleted. A "Banned.new" left by
+// an interrupted save is removed first. Never raises.
 BanList LoadBannedFile(FileSystem& file_system, const std::filesystem::path& server_folder);
 
 // Saves `list` in order, whatever the flags: the previous "Banned" becomes

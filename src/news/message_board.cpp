@@ -25,6 +25,7 @@ MessageBoard::MessageBoard(FileSystem& file_system, std::filesystem::path server
     : file_system_(file_system), folder_(std::move(server_folder)) {}
 
 void MessageBoard::Load(LogWindow& log) {
+  file_system_.RemoveLeftover(folder_ / kMessageBoardTemporaryFileName);
   const std::filesystem::path path = folder_ / kMessageBoardFileName;
   std::string text;
   try {

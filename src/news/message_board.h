@@ -24,7 +24,8 @@ class MessageBoard {
   MessageBoard& operator=(const MessageBoard&) = delete;
 
   // Reads "MessageBoard.txt" whole into the board, as it is, creating the file
-  // empty when it is missing, and logs "Loaded MessageBoard.txt". Raises
+  // empty when it is missing, and logs "Loaded MessageBoard.txt"; a
+  // "MessageBoard.txt.new" left by an interrupted save is removed first. Raises
   // Omberly::CException of class 4 (with the errno) when the file cannot be
   // created or read; the board then keeps what it held.
   void Load(LogWindow& log);

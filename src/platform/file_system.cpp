@@ -51,6 +51,14 @@ void FileSystem::WriteFile(const std::filesystem::path& path, std::span<const ui
   file->Close();
 }
 
+void FileSystem::RemoveLeftover(const std::filesystem::path& temporary) {
+  try {
+    Remove(temporary);
+  } catch (const Omberly::CException&) {
+    // Written over by the next replace.
+  }
+}
+
 void FileSystem::ReplaceFile(const std::filesystem::path& target,
                              const std::filesystem::path& temporary, std::span<const uint8_t> bytes,
                              std::string_view failure_text) {
@@ -58,11 +66,7 @@ void FileSystem::ReplaceFile(const std::filesystem::path& target,
     WriteFile(temporary, bytes);
     Rename(temporary, target);
   } catch (const Omberly::CException& failure) {
-    try {
-      Remove(temporary);
-    } catch (const Omberly::CException&) {
-      // Left behind; the next replace writes over it.
-    }
+    RemoveLeftover(temporary);
     RaiseFileFailure(std::string(failure_text), failure.SystemError());
   }
   try {

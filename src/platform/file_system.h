@@ -163,6 +163,11 @@ class FileSystem {
   void ReplaceFile(const std::filesystem::path& target, const std::filesystem::path& temporary,
                    std::string_view text, std::string_view failure_text);
 
+  // Removes the temporary file of a replace that was cut short (a crash between
+  // writing it and renaming it), when there is one. Never raises: what cannot
+  // be removed is written over by the next replace.
+  void RemoveLeftover(const std::filesystem::path& temporary);
+
  protected:
   FileSystem() = default;
 };

@@ -19,8 +19,9 @@ namespace {
 // connection, so an idle connection holds no read buffer of its own.
 constexpr size_t kReadChunk = 64 * 1024;
 // Queue buffers larger than this are freed once empty, so that idle connections
-// stay small after a burst.
-constexpr size_t kKeptBufferCapacity = 16 * 1024;
+// stay small after a burst (a login storm leaves every client a few KB of
+// announcements otherwise). A chat line or a notification fits below it.
+constexpr size_t kKeptBufferCapacity = 1024;
 // Accepted connections held for the processing pass before accepting pauses.
 constexpr size_t kMaxWaitingAccepts = 64;
 // Pause before accepting again after the system refused an accept (out of descriptors).

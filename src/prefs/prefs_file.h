@@ -19,6 +19,20 @@ namespace vantrel {
 ServerSettings ReadPrefsFile(FileSystem& file_system, const std::filesystem::path& server_folder,
                              Random& random);
 
+// What start-up reads: the settings, and whether a damaged "Prefs" was set aside.
+struct LoadedPrefs {
+  ServerSettings settings;
+  bool set_aside = false;
+};
+
+// Start-up's read: ReadPrefsFile, except that a "Prefs" that is there but gives
+// no settings (damaged, cut short, another version) is first renamed to
+// "Prefs.damaged" (replacing an older one), so that the defaults written at the
+// next save do not destroy what it held. A "Prefs.new" left by an interrupted
+// save is removed first. Never raises; a failed rename leaves the file where it is.
+LoadedPrefs LoadPrefsFile(FileSystem& file_system, const std::filesystem::path& server_folder,
+                          Random& random);
+
 // Replaces "Prefs" by the version-5 file of `settings`: writes "Prefs.new",
 // syncs it and renames it over "Prefs" (FileSystem::ReplaceFile), so a crash
 // never leaves half a file.

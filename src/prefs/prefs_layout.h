@@ -14,6 +14,8 @@ namespace vantrel::prefs_layout {
 inline constexpr const char* kFileName = "Prefs";
 // The file is written here first and then renamed over kFileName.
 inline constexpr const char* kTemporaryFileName = "Prefs.new";
+// A damaged "Prefs", set aside at start-up before the defaults replace it.
+inline constexpr const char* kDamagedFileName = "Prefs.damaged";
 
 inline constexpr uint16_t kCurrentVersion = 5;  // written, and read
 inline constexpr uint16_t kOldVersion = 4;      // read only: no reserved tracker texts

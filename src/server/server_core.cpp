@@ -5,6 +5,7 @@
 #include <asio.hpp>
 
 #include "platform/exception.h"
+#include "platform/terminal.h"
 #include "prefs/prefs_file.h"
 #include "server/core_handlers.h"
 
@@ -40,7 +41,15 @@ void ServerCore::SetOperator(Operator* op) {
 }
 
 void ServerCore::LoadSettings() {
-  settings_ = ReadPrefsFile(file_system_, folder_, random_);
+  LoadedPrefs loaded = LoadPrefsFile(file_system_, folder_, random_);
+  settings_ = std::move(loaded.settings);
+  if (loaded.set_aside) {
+    // The defaults are used without a word in the log, as always; the operator
+    // learns where the old settings went.
+    WriteToStandardError(
+        "vantrel-server: the settings file \"Prefs\" is damaged; it was kept as "
+        "\"Prefs.damaged\" and the default settings are used");
+  }
 }
 
 void ServerCore::SaveSettings() const {

@@ -62,7 +62,8 @@ class ServerCore final : public PassRequester,
   // capabilities what changed, then writes the settings (a failure to write is
   // raised, Omberly::CException class 4, after the new settings are in force).
   void ApplySettings(const AppliedOptions& applied);
-  // Reads "Prefs" (the defaults when it is missing or damaged).
+  // Reads "Prefs" (the defaults when it is missing or damaged; a damaged one is
+  // kept as "Prefs.damaged" and the operator told on standard error).
   void LoadSettings();
   // Writes "Prefs". Raises Omberly::CException (class 4) when it cannot.
   void SaveSettings() const override;

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "platform/exception.h"
 #include "platform/random.h"
@@ -34,6 +35,22 @@ TEST(PrefsFile, WrittenSettingsReadBack) {
   Random random(1);
   EXPECT_EQ(ReadPrefsFile(FileSystem::Default(), folder.Path(), random), SomeSettings());
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
+}
+
+TEST(PrefsFile, DamagedFileIsSetAsideAndLeftoverRemovedAtStart) {
+  TemporaryFolder folder;
+  const std::string damaged = "\x00\x05 not settings";  // far too short
+  std::ofstream(folder.Path() / "Prefs", std::ios::binary) << damaged;
+  std::ofstream(folder.Path() / "Prefs.new", std::ios::binary) << "half a save";
+  Random random(1);
+  const LoadedPrefs loaded = LoadPrefsFile(FileSystem::Default(), folder.Path(), random);
+  EXPECT_TRUE(loaded.set_aside);
+  EXPECT_EQ(loaded.settings.server_port, 5500);
+  EXPECT_EQ(ReadWholeFile(folder.Path() / "Prefs.damaged"), damaged);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs"));
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Prefs.new"));
+  // A missing file is the first start, not damage.
+  EXPECT_FALSE(LoadPrefsFile(FileSystem::Default(), folder.Path(), random).set_aside);
 }
 
 TEST(PrefsFile, FailedWriteKeepsThePreviousFile) {

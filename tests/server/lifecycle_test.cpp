@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "logs/log_window.h"
 #include "platform/exception.h"
@@ -43,6 +45,19 @@ TEST(Lifecycle, StartWritesVersionCreatesFoldersNamesItsAddressAndListens) {
     TestClient client(static_cast<uint16_t>(fixture.Port() + offset), [&] { fixture.Poll(); });
     EXPECT_TRUE(client.Connected()) << "port P + " << offset;
   }
+}
+
+TEST(Lifecycle, StartRemovesWhatInterruptedSavesLeft) {
+  ServerFixture fixture(/*start=*/false);
+  const std::filesystem::path folder = fixture.Folder();
+  std::filesystem::create_directories(folder / "Users" / "bob");
+  const std::vector<std::filesystem::path> leftovers = {
+      folder / "MessageBoard.txt.new", folder / "Banned.new", folder / "Users/bob/UserData.new"};
+  for (const auto& leftover : leftovers) std::ofstream(leftover) << "half a save";
+  fixture.Start();
+  ASSERT_TRUE(fixture.Server().Core().Started());
+  for (const auto& leftover : leftovers)
+    EXPECT_FALSE(std::filesystem::exists(leftover)) << leftover;
 }
 
 TEST(Lifecycle, TakenTunnelPortStopsStartUpAfterTheTcpListeners) {
