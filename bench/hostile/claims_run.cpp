@@ -23,7 +23,7 @@ class ClaimsRun final : public HostileRun {
  public:
   using HostileRun::HostileRun;
 
-  void Report(std::ostream& out) const {
+  void Report(std::ostream& out) const override {
     const size_t clients = options_.peers;
     const double per_idle = BytesPerClient(rss_before_kib_, rss_idle_kib_, clients);
     const double per_claim = BytesPerClient(rss_idle_kib_, rss_claims_kib_, clients);
@@ -127,10 +127,7 @@ class ClaimsRun final : public HostileRun {
 }  // namespace
 
 bool RunClaims(const HostileOptions& options, std::ostream& out, std::string& error) {
-  ClaimsRun run(options);
-  if (!run.Run(error)) return false;
-  run.Report(out);
-  return true;
+  return ClaimsRun(options).Run(out, error);
 }
 
 }  // namespace vantrel::hostile

@@ -19,7 +19,7 @@ HostileRun::~HostileRun() {
   for (auto& client : clients_) client->Close();
 }
 
-bool HostileRun::Run(std::string& error) {
+bool HostileRun::Run(std::ostream& out, std::string& error) {
   Begin();
   if (!ended_) io_.run();
   for (auto& client : clients_) client->Close();
@@ -27,6 +27,7 @@ bool HostileRun::Run(std::string& error) {
     error = error_;
     return false;
   }
+  Report(out);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,9 +34,10 @@ class HostileRun : public load::ClientObserver {
   HostileRun(const HostileRun&) = delete;
   HostileRun& operator=(const HostileRun&) = delete;
 
-  // Runs the io_context until Finish() or Fail(), after the scenario's Begin().
-  // Returns false with `error` set when the run failed.
-  bool Run(std::string& error);
+  // Runs the io_context from the scenario's Begin() until Finish() or Fail(),
+  // then writes the scenario's report to `out`. Returns false with `error` set,
+  // and no report, when the run failed.
+  bool Run(std::ostream& out, std::string& error);
 
   void OnAdmitted(size_t) override {}
   void OnLoggedIn(size_t) override {}
@@ -46,6 +48,8 @@ class HostileRun : public load::ClientObserver {
  protected:
   // Starts the scenario: makes its clients and launches the first of them.
   virtual void Begin() = 0;
+  // Writes the figures for a reader, then one FigureLine for scripts.
+  virtual void Report(std::ostream& out) const = 0;
 
   // Adds client number Clients().size() with `codec`; it will connect from its own
   // source address (load::SourceAddress of the base and its number).

@@ -35,7 +35,7 @@ class NonReadersRun final : public HostileRun {
         probe_timer_(io_),
         sample_timer_(io_) {}
 
-  void Report(std::ostream& out) const {
+  void Report(std::ostream& out) const override {
     std::vector<uint32_t> sorted = round_trips_us_;
     const load::LatencySummary summary = load::Summarize(sorted);
     const double max_ms = sorted.empty() ? 0 : sorted.back() / 1000.0;
@@ -278,10 +278,7 @@ class NonReadersRun final : public HostileRun {
 }  // namespace
 
 bool RunNonReaders(const HostileOptions& options, std::ostream& out, std::string& error) {
-  NonReadersRun run(options);
-  if (!run.Run(error)) return false;
-  run.Report(out);
-  return true;
+  return NonReadersRun(options).Run(out, error);
 }
 
 }  // namespace vantrel::hostile

@@ -28,7 +28,7 @@ class SilentRun final : public HostileRun {
  public:
   using HostileRun::HostileRun;
 
-  void Report(std::ostream& out) const {
+  void Report(std::ostream& out) const override {
     const double per_open = open_ > 0 ? BytesPerClient(rss_before_kib_, rss_after_kib_, open_) : 0;
     const double per_peer = BytesPerClient(rss_before_kib_, rss_after_kib_, options_.peers);
     char line[256];
@@ -130,10 +130,7 @@ class SilentRun final : public HostileRun {
 }  // namespace
 
 bool RunSilent(const HostileOptions& options, std::ostream& out, std::string& error) {
-  SilentRun run(options);
-  if (!run.Run(error)) return false;
-  run.Report(out);
-  return true;
+  return SilentRun(options).Run(out, error);
 }
 
 }  // namespace vantrel::hostile
