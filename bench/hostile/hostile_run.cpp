@@ -13,15 +13,11 @@ HostileRun::HostileRun(const HostileOptions& options)
       deadline_(io_),
       settle_(io_) {}
 
-// The clients' operations must not outlive them: the io_context is stopped
-// before they go, and never run again.
-HostileRun::~HostileRun() {
-  for (auto& client : clients_) client->Close();
-}
-
 bool HostileRun::Run(std::ostream& out, std::string& error) {
   Begin();
   if (!ended_) io_.run();
+  // The io_context has stopped and never runs again, so no operation of a
+  // client outlives it.
   for (auto& client : clients_) client->Close();
   if (!error_.empty()) {
     error = error_;

@@ -29,7 +29,6 @@ using load::LoadClock;
 class HostileRun : public load::ClientObserver {
  public:
   explicit HostileRun(const HostileOptions& options);
-  ~HostileRun() override;
 
   HostileRun(const HostileRun&) = delete;
   HostileRun& operator=(const HostileRun&) = delete;
