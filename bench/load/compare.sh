@@ -36,26 +36,23 @@ RUN_LIMIT=${RUN_LIMIT:-300}
 # listen backlog takes with two to spare, so that no connection attempt is
 # dropped and retried: each server is paced by its own backlog.
 LOGIN_WINDOW=50
-# Longest wait for a server to listen, in tenths of a second.
-LISTEN_WAIT=100
-
-WORK=$(mktemp -d /tmp/vantrel-compare.XXXXXX)
-SERVER_PID=""
-
-cleanup() {
-  if [[ -n "$SERVER_PID" ]] && kill -0 "$SERVER_PID" 2>/dev/null; then
-    kill "$SERVER_PID" 2>/dev/null || true
-    wait "$SERVER_PID" 2>/dev/null || true
-  fi
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
 
 fail() {
   echo "compare.sh: $*" >&2
   exit 1
 }
+
+# shellcheck source-path=SCRIPTDIR source=server_control.sh
+source "$ROOT/bench/load/server_control.sh"
+
+WORK=$(mktemp -d /tmp/vantrel-compare.XXXXXX)
+
+cleanup() {
+  stop_server
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
 
 install_ngircd() {
   command -v ngircd >/dev/null && return
@@ -87,45 +84,6 @@ build() {
   cmake --build "$BUILD" --parallel 2 --target vantrel-server vantrel_load | tail -1
 }
 
-# A port P on 127.0.0.1 such that P to P + 3 are all free (the Vantrel server
-# listens on four consecutive ports).
-free_port() {
-  local try port busy
-  for try in $(seq 1 50); do
-    port=$((20000 + RANDOM % 40000))
-    busy=$(ss -Htan | awk -v lo="$port" -v hi="$((port + 3))" \
-      '{ n = split($4, a, ":"); p = a[n] + 0; if (p >= lo && p <= hi) print p }')
-    [[ -z "$busy" ]] && { echo "$port"; return; }
-  done
-  fail "no free port found"
-}
-
-wait_listening() {
-  local port=$1 i
-  for i in $(seq 1 "$LISTEN_WAIT"); do
-    kill -0 "$SERVER_PID" 2>/dev/null || fail "the server ended at start; see $2"
-    [[ -n $(ss -Htln "sport = :$port") ]] && return
-    sleep 0.1
-  done
-  fail "the server does not listen on port $port; see $2"
-}
-
-if (($(nproc) >= 2)); then
-  SERVER_CPU=(taskset -c 0)
-  TOOL_CPU=(taskset -c 1)
-else
-  SERVER_CPU=()
-  TOOL_CPU=()
-fi
-
-start_vantrel() {
-  local port=$1 dir=$2
-  "$BUILD/bench/load/vantrel_load" prepare "$dir/folder" --port "$port" >/dev/null
-  "${SERVER_CPU[@]}" "$BUILD/src/vantrel-server" --dir "$dir/folder" </dev/null >"$dir/server.log" 2>&1 &
-  SERVER_PID=$!
-  wait_listening "$port" "$dir/server.log"
-}
-
 start_ngircd() {
   local port=$1 dir=$2
   # Flood penalties off (MaxPenaltyTime 0), no per-address or total connection
@@ -155,12 +113,6 @@ EOF
   "${SERVER_CPU[@]}" ngircd -n -f "$dir/ngircd.conf" </dev/null >"$dir/server.log" 2>&1 &
   SERVER_PID=$!
   wait_listening "$port" "$dir/server.log"
-}
-
-stop_server() {
-  kill "$SERVER_PID" 2>/dev/null || true
-  wait "$SERVER_PID" 2>/dev/null || true
-  SERVER_PID=""
 }
 
 # Clients that may connect at once to the server listening on port $1: its

@@ -40,6 +40,9 @@ void LoadClient::Start(uint32_t source, const asio::ip::tcp::endpoint& server) {
     ::setsockopt(socket_.native_handle(), IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &on, sizeof on);
   }
 #endif
+  if (!error && receive_buffer_ > 0) {
+    socket_.set_option(asio::socket_base::receive_buffer_size(receive_buffer_), error);
+  }
   if (!error) socket_.bind(asio::ip::tcp::endpoint(asio::ip::address_v4(source), 0), error);
   if (error) {
     Failure("cannot bind to " + AddressText(source) + ": " + error.message());
@@ -51,13 +54,16 @@ void LoadClient::Start(uint32_t source, const asio::ip::tcp::endpoint& server) {
       Failure("cannot connect from " + AddressText(source) + ": " + connect_error.message());
       return;
     }
+    connected_ = true;
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
     socket_.non_blocking(true, ignored);
     EnableArrivalTimes(socket_.native_handle());  // without them, the time of the read
+    observer_.OnConnected(index_);
+    if (closed_) return;
     std::vector<uint8_t> greeting;
     codec_->Greeting(greeting);
-    Send(greeting);
+    SendBytes(greeting);
     ArmRead();
   });
 }
@@ -65,7 +71,18 @@ void LoadClient::Start(uint32_t source, const asio::ip::tcp::endpoint& server) {
 void LoadClient::SendLines(std::span<const uint32_t> numbers) {
   std::vector<uint8_t> bytes;
   for (const uint32_t number : numbers) codec_->ChatLine(ChatLineText(number), bytes);
-  Send(bytes);
+  SendBytes(bytes);
+}
+
+void LoadClient::SendBytes(std::span<const uint8_t> bytes) {
+  if (closed_ || bytes.empty()) return;
+  pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+  Flush();
+}
+
+void LoadClient::ResumeReading() {
+  paused_ = false;
+  if (connected_ && !closed_) ArmRead();
 }
 
 void LoadClient::Close() {
@@ -94,12 +111,15 @@ void LoadClient::Failure(std::string why) {
 }
 
 void LoadClient::ArmRead() {
+  if (read_armed_ || paused_) return;
+  read_armed_ = true;
   socket_.async_wait(asio::ip::tcp::socket::wait_read,
                      [this](const asio::error_code& error) { OnReadable(error); });
 }
 
 void LoadClient::OnReadable(const asio::error_code& error) {
-  if (closed_ || error == asio::error::operation_aborted) return;
+  read_armed_ = false;
+  if (closed_ || paused_ || error == asio::error::operation_aborted) return;
   if (error) {
     Failure("connection failed: " + error.message());
     return;
@@ -125,19 +145,13 @@ void LoadClient::OnReadable(const asio::error_code& error) {
     arrival_time_ = arrival.value_or(LoadClock::now());
     codec_->Feed(std::span<const uint8_t>(scratch.data(), n), answers_, *this);
     if (closed_) return;
-    if (n < scratch.size()) break;
+    if (paused_ || n < scratch.size()) break;
   }
   if (!answers_.empty()) {
-    Send(answers_);
+    SendBytes(answers_);
     answers_.clear();
   }
   ArmRead();
-}
-
-void LoadClient::Send(std::vector<uint8_t>& bytes) {
-  if (closed_ || bytes.empty()) return;
-  pending_.insert(pending_.end(), bytes.begin(), bytes.end());
-  Flush();
 }
 
 void LoadClient::Flush() {

@@ -20,6 +20,8 @@ using LoadClock = std::chrono::steady_clock;
 class ClientObserver {
  public:
   virtual ~ClientObserver() = default;
+  // The TCP connection is up; the greeting is sent next.
+  virtual void OnConnected(size_t /*client*/) {}
   virtual void OnAdmitted(size_t client) = 0;
   virtual void OnLoggedIn(size_t client) = 0;
   virtual void OnAnnouncement(size_t client) = 0;
@@ -44,11 +46,22 @@ class LoadClient final : private CodecEvents {
   LoadClient(const LoadClient&) = delete;
   LoadClient& operator=(const LoadClient&) = delete;
 
+  // Asks for a receive buffer of `bytes` (SO_RCVBUF; the system doubles it and
+  // keeps it above its minimum), so that a client that stops reading fills it
+  // with little. REQUIRES: before Start().
+  void SetReceiveBuffer(int bytes) { receive_buffer_ = bytes; }
   // Binds to `source` (127.x.y.z), connects to `server` and sends the greeting.
   // A failure is reported to the observer.
   void Start(uint32_t source, const asio::ip::tcp::endpoint& server);
   // Sends the chat lines with these numbers in one write.
   void SendLines(std::span<const uint32_t> numbers);
+  // Sends `bytes` as they are, after whatever is queued.
+  void SendBytes(std::span<const uint8_t> bytes);
+  // Stops reading the socket: what the server sends stays in the system's
+  // buffers, and a closing server goes unnoticed until reading resumes.
+  void PauseReading() { paused_ = true; }
+  // Reads again, first what arrived meanwhile.
+  void ResumeReading();
   // Closes the connection without reporting it.
   void Close();
   // Deliveries timed when they were read, for want of the time they arrived.
@@ -63,7 +76,6 @@ class LoadClient final : private CodecEvents {
 
   void ArmRead();
   void OnReadable(const asio::error_code& error);
-  void Send(std::vector<uint8_t>& bytes);
   void Flush();
 
   asio::ip::tcp::socket socket_;
@@ -76,6 +88,10 @@ class LoadClient final : private CodecEvents {
   LoadClock::time_point arrival_time_{};  // when the bytes being decoded arrived
   bool arrival_known_ = false;            // else arrival_time_ is when they were read
   size_t deliveries_timed_at_read_ = 0;
+  int receive_buffer_ = 0;  // 0 = the system's default
+  bool connected_ = false;
+  bool read_armed_ = false;
+  bool paused_ = false;
   bool writing_ = false;
   bool closed_ = false;
 };

@@ -1,6 +1,5 @@
 #include "load_options.h"
 
-#include <charconv>
 #include <string_view>
 
 #include <asio/ip/address_v4.hpp>
@@ -15,24 +14,6 @@ constexpr uint32_t kLoopbackMask = 0xFF000000;
 
 bool IsLoopback(uint32_t address) {
   return (address & kLoopbackMask) == kLoopbackNet;
-}
-
-template <typename T>
-bool ParseNumber(std::string_view text, T min, T max, T& out) {
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return false;
-  if (value < min || value > max) return false;
-  out = value;
-  return true;
-}
-
-bool ParseLoopback(std::string_view text, uint32_t& out) {
-  asio::error_code error;
-  const auto address = asio::ip::make_address_v4(std::string(text), error);
-  if (error || !IsLoopback(address.to_uint())) return false;
-  out = address.to_uint();
-  return true;
 }
 
 // Reads the option at argv[i] (and its value at argv[i + 1]) into `run`.
@@ -160,6 +141,14 @@ Command ParseCommandLine(int argc, const char* const* argv, std::string& error) 
   if (command == "prepare") return ParsePrepare(argc, argv, error);
   error = "unknown command " + std::string(command);
   return HelpRequest{};
+}
+
+bool ParseLoopback(std::string_view text, uint32_t& out) {
+  asio::error_code error;
+  const auto address = asio::ip::make_address_v4(std::string(text), error);
+  if (error || !IsLoopback(address.to_uint())) return false;
+  out = address.to_uint();
+  return true;
 }
 
 uint32_t SourceAddress(uint32_t base, size_t index) {

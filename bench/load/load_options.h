@@ -1,8 +1,10 @@
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace vantrel::load {
@@ -68,6 +70,22 @@ extern const char* const kUsage;
 // a one-line reason and returns HelpRequest. Refuses server and source addresses
 // outside 127.0.0.0/8 and values past the limits above.
 Command ParseCommandLine(int argc, const char* const* argv, std::string& error);
+
+// Reads `text`, all of it, as a number within min..max into `out`; false (and
+// `out` untouched) otherwise.
+template <typename T>
+bool ParseNumber(std::string_view text, T min, T max, T& out) {
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return false;
+  if (value < min || value > max) return false;
+  out = value;
+  return true;
+}
+
+// Reads `text` as an IPv4 address within 127.0.0.0/8 into `out`; false (and
+// `out` untouched) for anything else.
+bool ParseLoopback(std::string_view text, uint32_t& out);
 
 // The source address of client `index`: 127.a.b.c counting up from the base in
 // the last two bytes, c in 1..250, so every client has its own address.

@@ -93,6 +93,20 @@ std::optional<uint64_t> ParseStatusKib(std::string_view status, std::string_view
   return NumberAt(status.substr(at));
 }
 
+std::optional<uint64_t> ParseSockstatTcpPages(std::string_view sockstat) {
+  constexpr std::string_view kLine = "TCP:";
+  constexpr std::string_view kMem = " mem ";
+  size_t at = sockstat.find(kLine);
+  while (at != std::string_view::npos && at > 0 && sockstat[at - 1] != '\n') {
+    at = sockstat.find(kLine, at + 1);
+  }
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string_view line = sockstat.substr(at, sockstat.find('\n', at) - at);
+  const size_t mem = line.find(kMem);
+  if (mem == std::string_view::npos) return std::nullopt;
+  return NumberAt(line.substr(mem + kMem.size()));
+}
+
 std::optional<double> ProcessCpuSeconds(int pid) {
   if (const auto nanoseconds = ThreadRunNanoseconds(pid)) {
     return static_cast<double>(*nanoseconds) / 1e9;
@@ -115,6 +129,27 @@ std::optional<uint64_t> ProcessPeakRssKib(int pid) {
   const auto text = ReadProcFile(pid, "status");
   if (!text) return std::nullopt;
   return ParseStatusKib(*text, "VmHWM:");
+}
+
+std::optional<uint64_t> SystemTcpBufferKib() {
+  const auto text = ReadFile("/proc/net/sockstat");
+  const auto pages = text ? ParseSockstatTcpPages(*text) : std::nullopt;
+  const long page_size = sysconf(_SC_PAGESIZE);
+  if (!pages || page_size <= 0) return std::nullopt;
+  return *pages * static_cast<uint64_t>(page_size) / 1024;
+}
+
+std::optional<size_t> ProcessOpenFiles(int pid) {
+  std::error_code error;
+  std::filesystem::directory_iterator entries("/proc/" + std::to_string(pid) + "/fd", error);
+  if (error) return std::nullopt;
+  size_t count = 0;
+  for (auto entry = std::filesystem::begin(entries); entry != std::filesystem::end(entries);
+       entry.increment(error)) {
+    ++count;
+  }
+  if (error) return std::nullopt;  // the process ended while its files were counted
+  return count;
 }
 
 }  // namespace vantrel::load

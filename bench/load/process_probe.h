@@ -19,6 +19,14 @@ std::optional<double> ProcessCpuSeconds(int pid);
 std::optional<uint64_t> ProcessRssKib(int pid);
 // The most resident memory the process has had, in KiB (VmHWM).
 std::optional<uint64_t> ProcessPeakRssKib(int pid);
+// The process's open file descriptors: the entries of /proc/PID/fd (readable
+// for a process of the same user).
+std::optional<size_t> ProcessOpenFiles(int pid);
+
+// The memory the system's TCP sockets hold in their buffers, in KiB (the "mem"
+// pages of the TCP line of /proc/net/sockstat): data a process has written and
+// its peer has not yet read is counted here, not in the process's resident memory.
+std::optional<uint64_t> SystemTcpBufferKib();
 
 // The parsers behind them, over the files' text.
 // utime + stime in clock ticks: fields 14 and 15, counted after the command name
@@ -28,5 +36,7 @@ std::optional<uint64_t> ParseStatCpuTicks(std::string_view stat);
 std::optional<uint64_t> ParseSchedstatNanoseconds(std::string_view schedstat);
 // The number of the line that starts with `key` ("VmRSS:", "VmHWM:"), in kB.
 std::optional<uint64_t> ParseStatusKib(std::string_view status, std::string_view key);
+// The pages after "mem" on the line that starts with "TCP:".
+std::optional<uint64_t> ParseSockstatTcpPages(std::string_view sockstat);
 
 }  // namespace vantrel::load

@@ -67,6 +67,14 @@ TEST(ProcessProbe, StatusMemoryLines) {
   EXPECT_EQ(ParseStatusKib("Name:\tx\n", "VmRSS:"), std::nullopt);
 }
 
+TEST(ProcessProbe, SockstatTcpMemoryIsTheTcpLinesMem) {
+  const char* sockstat =
+      "sockets: used 290\nMPTCP: inuse 0 mem 7\nTCP: inuse 5 orphan 0 tw 3 alloc 7 mem 1234\n"
+      "UDP: inuse 2 mem 9\n";
+  EXPECT_EQ(ParseSockstatTcpPages(sockstat), 1234u);
+  EXPECT_EQ(ParseSockstatTcpPages("sockets: used 1\nUDP: inuse 2 mem 9\n"), std::nullopt);
+}
+
 TEST(ProcessProbe, ReadsThisProcess) {
   const auto before = ProcessCpuSeconds(getpid());
   ASSERT_TRUE(before.has_value());

@@ -1,0 +1,64 @@
+# shellcheck shell=bash
+# Starting and stopping the server under measurement, for the scripts that
+# measure it (compare.sh, bench/hostile/hostile.sh); sourced, not run.
+#
+# The sourcing script sets BUILD (a build folder holding src/vantrel-server and
+# bench/load/vantrel_load) and defines fail MESSAGE. SERVER_PID holds the
+# server started last, until stop_server. With two or more cores, SERVER_CPU
+# and TOOL_CPU pin the server to core 0 and the measuring tool to core 1.
+
+# Longest wait for a server to listen, in tenths of a second.
+LISTEN_WAIT=100
+SERVER_PID=""
+
+# shellcheck disable=SC2034  # TOOL_CPU is the sourcing script's
+if (($(nproc) >= 2)); then
+  SERVER_CPU=(taskset -c 0)
+  TOOL_CPU=(taskset -c 1)
+else
+  SERVER_CPU=()
+  TOOL_CPU=()
+fi
+
+# Ends the server started last, by its PID, if it still runs.
+stop_server() {
+  if [[ -n "$SERVER_PID" ]] && kill -0 "$SERVER_PID" 2>/dev/null; then
+    kill "$SERVER_PID" 2>/dev/null || true
+    wait "$SERVER_PID" 2>/dev/null || true
+  fi
+  SERVER_PID=""
+}
+
+# A port P on 127.0.0.1 such that P to P + 3 are all free (the Vantrel server
+# listens on four consecutive ports).
+free_port() {
+  local port busy
+  for _ in $(seq 1 50); do
+    port=$((20000 + RANDOM % 40000))
+    busy=$(ss -Htan | awk -v lo="$port" -v hi="$((port + 3))" \
+      '{ n = split($4, a, ":"); p = a[n] + 0; if (p >= lo && p <= hi) print p }')
+    [[ -z "$busy" ]] && { echo "$port"; return; }
+  done
+  fail "no free port found"
+}
+
+# Waits until the server started last listens on port $1; $2 names its log.
+wait_listening() {
+  local port=$1
+  for _ in $(seq 1 "$LISTEN_WAIT"); do
+    kill -0 "$SERVER_PID" 2>/dev/null || fail "the server ended at start; see $2"
+    [[ -n $(ss -Htln "sport = :$port") ]] && return
+    sleep 0.1
+  done
+  fail "the server does not listen on port $port; see $2"
+}
+
+# Prepares the server folder $2/folder for port $1 and starts the release
+# server in it, its output in $2/server.log.
+start_vantrel() {
+  local port=$1 dir=$2
+  "$BUILD/bench/load/vantrel_load" prepare "$dir/folder" --port "$port" >/dev/null
+  "${SERVER_CPU[@]}" "$BUILD/src/vantrel-server" --dir "$dir/folder" </dev/null >"$dir/server.log" 2>&1 &
+  SERVER_PID=$!
+  wait_listening "$port" "$dir/server.log"
+}
