@@ -63,6 +63,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   void SetNotify(Notify notify) { notify_ = std::move(notify); }
   bool IsConnected() const { return connected_; }
   bool IsClosePending() const { return close_pending_; }
+  bool DroppedForNotReading() const { return dropped_for_not_reading_; }
   size_t BytesAvailable() const { return inbound_.size() - head_; }
   uint32_t PeerAddress() const { return peer_; }
   size_t QueuedBytes() const {
@@ -134,6 +135,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
  private:
   // Passed the send queue's cap or the budget: the queue is dropped.
   void Overflow() {
+    dropped_for_not_reading_ = true;
     Shutdown();
     Post(TransportEvent::kSendQueueOverflow);
     Post(TransportEvent::kClosed);
@@ -285,6 +287,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   bool write_in_flight_ = false;
   bool flush_posted_ = false;
   bool read_armed_ = false;
+  bool dropped_for_not_reading_ = false;
   SendBudget* budget_ = nullptr;  // null when the connection counts in none
   size_t counted_ = 0;            // this connection's share of the budget's total
 };
@@ -321,6 +324,9 @@ void TcpTransport::CloseGracefully() {
 }
 void TcpTransport::Disconnect() {
   connection_->Disconnect();
+}
+bool TcpTransport::DroppedForNotReading() const {
+  return connection_->DroppedForNotReading();
 }
 uint32_t TcpTransport::PeerAddress() const {
   return connection_->PeerAddress();

@@ -50,6 +50,7 @@ class TcpTransport final : public Transport {
   size_t QueuedBytes() const override;
   void CloseGracefully() override;
   void Disconnect() override;
+  bool DroppedForNotReading() const override;
   uint32_t PeerAddress() const override;
 
  private:

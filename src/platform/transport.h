@@ -47,6 +47,10 @@ class Transport {
   virtual void CloseGracefully() = 0;
   // Drops the queue and shuts the connection down in both directions at once.
   virtual void Disconnect() = 0;
+  // True once the transport disconnected itself because its peer did not read:
+  // its send queue passed its cap, or the budget it counts in
+  // (kSendQueueOverflow was reported, or is about to be).
+  virtual bool DroppedForNotReading() const = 0;
 
   // The peer's IPv4 address, most significant byte first (127.0.0.1 is 0x7F000001).
   virtual uint32_t PeerAddress() const = 0;

@@ -71,16 +71,13 @@ class TransactionSession {
     return SendRequest(type, fields.Buffer());
   }
 
-  // Where the connection's events go from now on (Transport::SetNotify).
-  void SetNotify(Transport::Notify notify) {
-    if (transport_) transport_->SetNotify(std::move(notify));
-  }
-
   void Disconnect();
   void CloseGracefully();
   bool IsConnected() const { return transport_ && transport_->IsConnected(); }
   bool IsClosePending() const { return transport_ && transport_->IsClosePending(); }
   bool IsBroken() const { return broken_; }
+  // The transport dropped the connection because the peer did not read.
+  bool DroppedForNotReading() const { return transport_ && transport_->DroppedForNotReading(); }
   // The bytes this session holds for requests not yet taken, the one being
   // received included: what its peer sent, not what its headers claim.
   size_t HeldBytes() const { return held_bytes_ + receive_buffer_.capacity(); }

@@ -53,7 +53,7 @@ void ServerCore::AcceptConnections() {
       pending_.erase(pending_.begin());
       ++counters_.pending_dropped;
     }
-    Notify(*transport, address);
+    Notify(*transport);
     pending_.push_back({std::make_unique<TransactionSession>(std::move(transport)), address});
   }
 }
@@ -127,11 +127,8 @@ bool ServerCore::AdmitClient(PendingConnection& pending, uint32_t now) {
     flood_run_count_ = 0;
   }
 
-  ClientSession& client = clients_.Add(std::make_unique<ClientSession>(
+  const ClientSession& client = clients_.Add(std::make_unique<ClientSession>(
       std::move(pending.session), address, clients_.NextUserId(), now));
-  // The session owns its connection, so the connection's events can name it.
-  client.connection->SetNotify(
-      [this, &client](TransportEvent event) { OnTransportEvent(event, &client, client.address); });
   ++stats_.current_connections;
   ++stats_.connection_counter;
   log_.Line(client.LogWho(), "Connection established");
@@ -145,6 +142,12 @@ void ServerCore::ServeClients(uint32_t now) {
   for (size_t i = 0; i < clients_.Size();) {
     ClientSession& client = *clients_.All()[i];
     if (!client.connection->IsConnected()) {
+      // Told here rather than when the transport reports it, which may come
+      // after the client is gone.
+      if (client.connection->DroppedForNotReading()) {
+        log_.Line(client.LogWho(), "Disconnected: the client stopped reading");
+        ++counters_.send_queue_drops;
+      }
       log_.Line(client.LogWho(), "Connection closed");
       RemoveClient(i);
       continue;
@@ -208,7 +211,7 @@ void ServerCore::HandOverTransferConnection(std::unique_ptr<Transport> transport
   for (Capability* capability : capabilities_) {
     if (capability->TakeTransferConnection(transport, address)) return;
   }
-  Notify(*transport, address);
+  Notify(*transport);
   transfer_connections_.push_back(std::move(transport));
 }
 

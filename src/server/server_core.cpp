@@ -91,19 +91,10 @@ void ServerCore::RequestPass() {
   });
 }
 
-void ServerCore::Notify(Transport& transport, uint32_t address) {
-  transport.SetNotify(
-      [this, address](TransportEvent event) { OnTransportEvent(event, nullptr, address); });
-}
-
-void ServerCore::OnTransportEvent(TransportEvent event, const ClientSession* client,
-                                  uint32_t address) {
-  if (event == TransportEvent::kSendQueueOverflow) {
-    log_.Line(client != nullptr ? client->LogWho() : AddressText(address),
-              "Disconnected: the client stopped reading");
-    ++counters_.send_queue_drops;
-  }
-  RequestPass();
+void ServerCore::Notify(Transport& transport) {
+  // Every event calls for a pass, which finds out what happened; only the
+  // connections that send much (clients) can be dropped for not reading.
+  transport.SetNotify([this](TransportEvent) { RequestPass(); });
 }
 
 namespace {

@@ -155,10 +155,7 @@ class ServerCore final : public PassRequester,
     Operator* target_ = nullptr;
   };
 
-  // An event of the connection of `client`, or of a connection from `address`
-  // without a client (`client` null).
-  void OnTransportEvent(TransportEvent event, const ClientSession* client, uint32_t address);
-  void Notify(Transport& transport, uint32_t address);
+  void Notify(Transport& transport);
 
   // The steps of a pass (processing_pass.cpp).
   void AcceptConnections();

@@ -45,6 +45,7 @@ class MemoryTransport final : public Transport {
   size_t QueuedBytes() const override { return 0; }
   void CloseGracefully() override { connected_ = false; }
   void Disconnect() override { connected_ = false; }
+  bool DroppedForNotReading() const override { return false; }
   uint32_t PeerAddress() const override { return peer_; }
 
  private:
