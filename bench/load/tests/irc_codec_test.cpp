@@ -27,13 +27,6 @@ class IrcCodecTest : public ::testing::Test {
   RecordedEvents events_;
 };
 
-TEST_F(IrcCodecTest, RegistersWithNickAndUser) {
-  std::vector<uint8_t> out;
-  codec_->Greeting(out);
-  EXPECT_EQ(std::string(out.begin(), out.end()),
-            "NICK ld00007\r\nUSER ld00007 0 * :load client\r\n");
-}
-
 TEST_F(IrcCodecTest, JoinsAfterTheWelcomeAndIsLoggedInAtTheEndOfNames) {
   EXPECT_EQ(Feed(":irc.test 001 ld00007 :Welcome\r\n"), "JOIN #load\r\n");
   EXPECT_EQ(events_.admitted, 1);
@@ -83,12 +76,6 @@ TEST_F(IrcCodecTest, ChannelMessageWithoutLineNumberIsAFailure) {
 TEST_F(IrcCodecTest, OverlongLineIsAFailure) {
   Feed(std::string(5000, 'x'));
   EXPECT_EQ(events_.failures.size(), 1u);
-}
-
-TEST_F(IrcCodecTest, ChatLineIsAPrivmsgToTheChannel) {
-  std::vector<uint8_t> out;
-  codec_->ChatLine("#L0000001 hi", out);
-  EXPECT_EQ(std::string(out.begin(), out.end()), "PRIVMSG #load :#L0000001 hi\r\n");
 }
 
 TEST(IrcLine, SplitsPrefixCommandAndParameters) {

@@ -20,11 +20,6 @@ namespace {
 using testing::BytesOf;
 using ::testing::HasSubstr;
 
-TEST(ChatLine, FixedLengthTextWithItsNumber) {
-  EXPECT_EQ(ChatLineText(42), "#L0000042 the quick brown fox jumps over");
-  EXPECT_EQ(ChatLineText(9999999).size(), kChatLineLength);
-}
-
 TEST(ChatLine, NumberIsFoundBehindAnyPrefix) {
   EXPECT_EQ(FindChatLineNumber(BytesOf("\r        guest:  " + ChatLineText(1234))), 1234u);
   EXPECT_EQ(FindChatLineNumber(BytesOf("#L0000001")), 1u);

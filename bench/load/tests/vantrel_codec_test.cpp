@@ -57,12 +57,6 @@ class VantrelCodecTest : public ::testing::Test {
   RecordedEvents events_;
 };
 
-TEST_F(VantrelCodecTest, GreetsWithTheClientHandshake) {
-  std::vector<uint8_t> out;
-  codec_->Greeting(out);
-  EXPECT_THAT(out, ElementsAre('T', 'R', 'T', 'P', 'V', 'A', 'N', 'T', 0x00, 0x01, 0x00, 0x02));
-}
-
 TEST_F(VantrelCodecTest, AnswersTheAcceptedHandshakeWithAGuestLogin) {
   EXPECT_THAT(
       Feed(kAccepted),
@@ -169,16 +163,6 @@ TEST_F(VantrelCodecTest, ChatRefusalIsAFailure) {
       {0x00, 0x02, 0x00, 0x6D, 0x00, 0x02, 0x00, 0x01, 0x00, 0x65, 0x00, 0x03, 'N', 'o', '.'}));
   ASSERT_EQ(events_.failures.size(), 1u);
   EXPECT_THAT(events_.failures[0], HasSubstr("No."));
-}
-
-TEST_F(VantrelCodecTest, ChatLineIsARequest105WithTheTextInField101) {
-  LogIn();
-  std::vector<uint8_t> out;
-  codec_->ChatLine("hi", out);
-  EXPECT_THAT(out, ElementsAre(0x00, 0x00, 0x00, 0x69,                          // request 105
-                               0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00,  // ID 2
-                               0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x08,  // 8 bytes
-                               0x00, 0x01, 0x00, 0x65, 0x00, 0x02, 'h', 'i'));
 }
 
 TEST_F(VantrelCodecTest, UnexpectedHeaderIsAFailure) {
