@@ -136,21 +136,6 @@ TEST_F(SessionTest, RequestSplitAtEveryByteBoundaryArrivesWhole) {
   EXPECT_EQ(fields.ReadInteger(103), 5u);
 }
 
-TEST_F(SessionTest, ChunkSizesOfZeroOrOverTheMaximumBreakTheSession) {
-  for (const auto& header : {Header(0, 500, 1, 0, 2), Header(0, 500, 1, 2, 0),
-                             Header(0, 500, 1, 524289, 2), Header(0, 500, 1, 2, 524289)}) {
-    auto owned = std::make_unique<MemoryTransport>();
-    transport_ = owned.get();
-    session_ = std::make_unique<TransactionSession>(std::move(owned));
-    Accept();
-    transport_->Feed(header);
-    EXPECT_FALSE(session_->NextRequest().has_value());
-    EXPECT_TRUE(session_->IsBroken());
-    EXPECT_FALSE(transport_->IsConnected());
-    EXPECT_TRUE(transport_->Sent().empty());
-  }
-}
-
 TEST_F(SessionTest, MaximumSizeItselfIsAcceptedAndCostsOnlyWhatArrived) {
   Accept();
   transport_->Feed(Concat({Header(0, 500, 1, 524288, 524288), {7}}));

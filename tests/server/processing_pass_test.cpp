@@ -153,11 +153,16 @@ TEST_F(ProcessingPass, OtherRequestsBeforeLoginDisconnect) {
   EXPECT_TRUE(fixture_.Logged("Connection closed"));
 }
 
-TEST_F(ProcessingPass, OversizedChunkEndsTheConnection) {
-  auto client = fixture_.ConnectLoggedIn();
-  ASSERT_TRUE(client);
-  client->SendRaw(HeaderBytes(kTranKeepAlive, 1, 524289, 2));
-  EXPECT_TRUE(client->WaitClosed());
+TEST_F(ProcessingPass, ChunkSizesOfZeroOrOverTheMaximumEndTheConnectionUnanswered) {
+  for (const auto& [total, data] :
+       {std::pair<uint32_t, uint32_t>{0, 2}, {2, 0}, {524289, 2}, {2, 524289}}) {
+    SCOPED_TRACE(std::to_string(total) + " / " + std::to_string(data));
+    auto client = fixture_.ConnectLoggedIn();
+    ASSERT_TRUE(client);
+    client->SendRaw(HeaderBytes(kTranKeepAlive, 1, total, data));
+    EXPECT_TRUE(client->WaitClosed());
+    EXPECT_FALSE(client->ReadRaw(1, milliseconds(0)));
+  }
 }
 
 TEST_F(ProcessingPass, SixthConnectionFromOneAddressIsAcceptedThenClosed) {
