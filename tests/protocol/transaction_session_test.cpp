@@ -71,12 +71,6 @@ TEST_F(SessionTest, HandshakeSentByteByByteIsCheckedWhenComplete) {
   EXPECT_THAT(transport_->TakeSent(), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 0));
 }
 
-TEST_F(SessionTest, VersionTwoIsRefusedWithCodeOne) {
-  transport_->Feed(std::vector<uint8_t>{'T', 'R', 'T', 'P', 'V', 'A', 'N', 'T', 0, 2, 0, 2});
-  EXPECT_EQ(session_->CheckHandshake(), HandshakeResult::kBadVersion);
-  EXPECT_THAT(transport_->TakeSent(), ElementsAre('T', 'R', 'T', 'P', 0, 0, 0, 1));
-}
-
 TEST_F(SessionTest, RefusalCodeZeroIsSentAsOne) {
   transport_->Feed(kValidHandshake);
   ASSERT_EQ(session_->CheckHandshake(), HandshakeResult::kValid);
