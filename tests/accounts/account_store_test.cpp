@@ -85,11 +85,7 @@ TEST_F(AccountStoreTest, CreateWritesTheRecordAndRefusesATakenLogin) {
   AccountRecord record = MakeRecord("Jo", "J");
   record.privileges.Set(2);
   Store().Create(record);
-  const std::string bytes = UserData("Jo");
-  ASSERT_EQ(bytes.size(), 734u);
-  EXPECT_EQ(bytes.substr(0, 12),
-            std::string("\x00\x01\x00\x00\x20\x00\x00\x00\x00\x00\x00\x00", 12));
-  EXPECT_EQ(bytes.substr(664, 4), std::string("\x00\x02Jo", 4));
+  EXPECT_EQ(UserData("Jo").size(), 734u);  // the bytes are checked in head_admin_test.cpp
   EXPECT_EQ(Store().Read("Jo"), record);
 
   EXPECT_EQ(FailureOf([&] { Store().Create(record); }), std::make_pair(4, 115));

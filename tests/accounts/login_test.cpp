@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "account_test_support.h"
 #include "accounts/account_files.h"
 #include "accounts/account_store.h"
 #include "accounts/login_handlers.h"
@@ -29,9 +30,7 @@ class LoginTest : public ::testing::Test {
 
   void CreateAccount(const std::string& login, const std::string& password,
                      std::initializer_list<unsigned> bits = {}, const std::string& name = "Ann") {
-    AccountRecord record;
-    record.login = login;
-    record.name = name;
+    AccountRecord record = MakeRecord(login, name);
     for (const unsigned bit : bits) record.privileges.Set(bit);
     record.scrambled_password = Scramble(password);
     fixture_.Server().Accounts().Store().Create(record);
@@ -183,13 +182,10 @@ TEST_F(LoginTest, DamagedAccountGivesTheDetailedRefusal) {
   std::filesystem::resize_file(account_files::UsersFolderIn(fixture_.Folder()) / "ann" / "UserData",
                                100);
   auto client = fixture_.ConnectClient();
-  const std::string text = ErrorOf(*client, SendLogin(*client, "ann", nullptr));
-  EXPECT_EQ(text.rfind("Cannot read account \xD2"
-                       "ann\xD3:\r",
-                       0),
-            0u)
-      << text;
-  EXPECT_NE(text.find("\rID 4/"), std::string::npos) << text;
+  EXPECT_THAT(ErrorOf(*client, SendLogin(*client, "ann", nullptr)),
+              ::testing::AllOf(::testing::StartsWith("Cannot read account \xD2"
+                                                     "ann\xD3:\r"),
+                               ::testing::HasSubstr("\rID 4/")));
 }
 
 TEST_F(LoginTest, AgreedWithoutAReadableAccountIsRefused) {
@@ -207,9 +203,7 @@ TEST(LoginTexts, AgreementIsSentAndTheBannerFromVersion151) {
     agreement << "Be kind.\r\nNo spam.";
   }
   fixture.Start();
-  AccountRecord guest;
-  guest.login = "guest";
-  fixture.Server().Accounts().Store().Create(guest);
+  fixture.Server().Accounts().Store().Create(MakeRecord("guest", ""));
 
   for (const uint32_t version : {150u, 151u}) {
     SCOPED_TRACE(version);

@@ -29,13 +29,7 @@ class ConsoleTest : public ::testing::Test {
   Console console_{fixture_.Server(), out_, /*interactive=*/true};
 };
 
-TEST_F(ConsoleTest, HelpListsEveryCommand) {
-  const std::string help = Run("help");
-  for (const char* command :
-       {"help", "stats", "counters", "log", "broadcast TEXT", "options", "set SETTING VALUE",
-        "ban add RANGE [INFO]", "ban remove N", "quit [MESSAGE]", "quit now"}) {
-    EXPECT_THAT(help, HasSubstr(command));
-  }
+TEST_F(ConsoleTest, UnknownCommandPointsToHelpAndABlankLineDoesNothing) {
   EXPECT_THAT(Run("frobnicate"), HasSubstr("type help"));
   EXPECT_EQ(Run("   "), "");
 }

@@ -11,31 +11,10 @@
 namespace vantrel::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 void Write(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-TEST(NewsFilesAtStart, BoardThenSettingsThenAgreementAndBanner) {
-  ServerFixture fixture(false);
-  fixture.Prefs().option_flags |= kOptionLocalBanner;
-  fixture.Prefs().banner_file = "LOGO.JPG";
-  fixture.Prefs().banner_link = "http://example.com/";
-  Write(fixture.Folder() / "Agreement.txt", "Be nice.\r\n");
-  Write(fixture.Folder() / "LOGO.JPG", "\xFF\xD8");
-  fixture.Start();
-
-  const auto lines = fixture.LogLines();
-  ASSERT_GE(lines.size(), 4u);
-  EXPECT_THAT(std::vector<std::string>(lines.begin() + 1, lines.begin() + 4),
-              ElementsAre("|Loaded MessageBoard.txt",
-                          "|Loaded file \xD2"
-                          "Agreement.txt\xD3",
-                          "|Loaded file \xD2LOGO.JPG\xD3"));
-  ASSERT_NE(fixture.Server().News().Texts().Agreement(), nullptr);
-  EXPECT_EQ(*fixture.Server().News().Texts().Agreement(), "Be nice.\r");
 }
 
 TEST(ReloadCommand, ReadsBoardAgreementAndBannerAgain) {

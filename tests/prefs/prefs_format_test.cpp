@@ -159,25 +159,19 @@ TEST(PrefsFormat, TrackerPortFollowsTheColonRule) {
   EXPECT_EQ(TrackerPortFor("10.1.2.3"), 5499);
   EXPECT_EQ(TrackerPortFor("tracker.example.org:5600"), 0);
   EXPECT_EQ(TrackerPortFor("host:"), 0);
-  const auto read = DecodePrefs(kVersion5File);
-  for (const TrackerEntry& entry : read->tracker_list) EXPECT_EQ(entry.address_kind, 42);
 }
 
-TEST(PrefsRead, MissingFileGivesDefaultsWithTheReplacementsOfEveryRead) {
+// The replacements that every read makes are checked in the next test.
+TEST(PrefsRead, MissingFileGivesTheDefaults) {
   Random random(7);
   const ServerSettings settings = SettingsFromPrefs(Bytes(95, 0), random);
   EXPECT_EQ(settings.server_ip_address, 0u);
   EXPECT_EQ(settings.server_port, 5500);
-  EXPECT_EQ(settings.max_downloads, 100);
-  EXPECT_EQ(settings.max_downloads_per_client, 10);
   EXPECT_EQ(settings.max_connections_per_address, 5);
   EXPECT_EQ(settings.option_flags, 0x30u);
-  EXPECT_EQ(settings.head_admin_login, "admin");
   EXPECT_EQ(settings.server_name, "");
   EXPECT_EQ(settings.window_state.visibility, 7);
-  EXPECT_NE(settings.tracker_pass_id, 0u);
   EXPECT_EQ(settings.tracker_list[0].address, kDefaultTrackerHost);
-  EXPECT_EQ(settings.tracker_list[0].port, 5499);
   for (size_t i = 1; i < kTrackerCount; ++i) {
     EXPECT_EQ(settings.tracker_list[i], TrackerEntry{}) << i;
   }

@@ -25,11 +25,6 @@ TEST(AccessPrivileges, BitsLiveInTheirByteUnderTheirMask) {
   EXPECT_EQ(ends.bytes, (Bytes{0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}));
 }
 
-TEST(AccessPrivileges, FullAdministratorSetIsTheThirtySixMeaningfulBitsWithout27) {
-  EXPECT_EQ(kFullAdministratorPrivileges.bytes,
-            (Bytes{0xFF, 0xF3, 0xCF, 0xEF, 0xFF, 0x80, 0x00, 0x00}));
-}
-
 TEST(AccessPrivileges, CreationNeedsEveryBitExcept27) {
   AccessPrivileges with_27 = kFullAdministratorPrivileges;
   with_27.Set(kPrivilegeNoAgreement);

@@ -43,12 +43,10 @@ TEST(ClientInfoSections, TransferLinesPadAndCutTheirColumns) {
             "done.bin              100% 2K\r");
 }
 
-TEST(ClientInfoSections, WaitingLinesNameTheKindAndEmptySectionsReadNone) {
+TEST(ClientInfoSections, WaitingLinesNameTheKind) {
   EXPECT_EQ(WaitingSection(std::vector<WaitingDownload>{{"Music", true}, {"readme.txt", false}}),
             "Music                 (Folder)\r"
             "readme.txt            (File)\r");
-  EXPECT_EQ(TransferSection({}), "None.\r");
-  EXPECT_EQ(WaitingSection({}), "None.\r");
 }
 
 TEST(ClientInfoSections, WholeTextIsCutAt1024Bytes) {
