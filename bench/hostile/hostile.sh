@@ -101,4 +101,4 @@ for scenario in $SCENARIOS; do
   done
 done
 
-"$(dirname "$0")/hostile_table.awk" -v scenarios="$SCENARIOS" "$WORK/figures"
+awk -f "$ROOT/bench/load/median.awk" -f "$(dirname "$0")/hostile_table.awk" -v scenarios="$SCENARIOS" "$WORK/figures"

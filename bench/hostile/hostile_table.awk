@@ -3,7 +3,7 @@
 # as the median of its runs with the lowest and highest in parentheses, and
 # beside it its target, judged by the worst run.
 # Input lines: "SCENARIO key=value key=value ...", one per run.
-# Usage: hostile_table.awk -v scenarios="silent claims non-readers" FIGURES_FILE
+# Usage: awk -f bench/load/median.awk -f hostile_table.awk -v scenarios="silent claims non-readers" FIGURES_FILE
 
 {
   n = ++runs[$1]
@@ -15,7 +15,7 @@
 
 # Sets count, low, high and med for figure `name` of `scenario`; false when no
 # run has it.
-function stats(scenario, name,    i, j, t, v, a) {
+function stats(scenario, name,    i, v, a) {
   count = 0
   for (i = 1; i <= runs[scenario]; i++) {
     v = values[scenario, name, i]
@@ -23,14 +23,7 @@ function stats(scenario, name,    i, j, t, v, a) {
     a[++count] = v + 0
   }
   if (count == 0) return 0
-  for (i = 2; i <= count; i++) {
-    t = a[i]
-    for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]
-    a[j + 1] = t
-  }
-  low = a[1]
-  high = a[count]
-  med = count % 2 ? a[(count + 1) / 2] : (a[count / 2] + a[count / 2 + 1]) / 2
+  summarize(a, count)
   return 1
 }
 

@@ -178,4 +178,4 @@ for n in $CLIENTS; do
   done
 done
 
-"$(dirname "$0")/compare_table.awk" -v clients="$CLIENTS" "$WORK/figures"
+awk -f "$(dirname "$0")/median.awk" -f "$(dirname "$0")/compare_table.awk" -v clients="$CLIENTS" "$WORK/figures"

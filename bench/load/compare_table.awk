@@ -3,7 +3,7 @@
 # figure of each server as the median of its runs with the lowest and highest
 # in parentheses; then the targets: against ngircd at N = 1000, logins against
 # ngircd at every N, and the largest N against N = 1000.
-# Usage: compare_table.awk -v clients="1000 10000" FIGURES_FILE
+# Usage: awk -f median.awk -f compare_table.awk -v clients="1000 10000" FIGURES_FILE
 
 # The phase a figure belongs to, in the order of a run: a run the limit ended in
 # a phase measured that phase's figures only in part, and none after it.
@@ -36,7 +36,7 @@ BEGIN {
 
 # Sets count, low, high, med and partial for one figure of one server and N;
 # false when no run measured it.
-function stats(protocol, clients, name,    key, i, j, t, v, a) {
+function stats(protocol, clients, name,    key, i, v, a) {
   key = protocol SUBSEP clients
   count = 0
   partial = 0
@@ -47,14 +47,7 @@ function stats(protocol, clients, name,    key, i, j, t, v, a) {
     if (cut[key, i] != 0 && cut[key, i] == phase_rank(name)) partial = 1
   }
   if (count == 0) return 0
-  for (i = 2; i <= count; i++) {
-    t = a[i]
-    for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]
-    a[j + 1] = t
-  }
-  low = a[1]
-  high = a[count]
-  med = count % 2 ? a[(count + 1) / 2] : (a[count / 2] + a[count / 2 + 1]) / 2
+  summarize(a, count)
   return 1
 }
 

@@ -203,9 +203,8 @@ TEST_F(MessageBoardTest, FullDiskKeepsTheBoardFileAndTheServerGoesOn) {
       fixture_.Logged("Could not write the log file \xD2"
                       "Error Log.txt\xD3."));
   // The error log's line reaches the operator all the same.
-  EXPECT_THAT(standard_error,
-              ::testing::HasSubstr("Could not save the message board \xE2\x80\x9C"
-                                   "MessageBoard.txt\xE2\x80\x9D. (ID 4/"));
+  EXPECT_THAT(standard_error, ::testing::HasSubstr("Could not save the message board \xE2\x80\x9C"
+                                                   "MessageBoard.txt\xE2\x80\x9D. (ID 4/"));
 
   fixture_.Disk().Heal();
   ASSERT_TRUE(Post(*kay, "third"));

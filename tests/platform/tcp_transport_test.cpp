@@ -136,7 +136,8 @@ TEST_F(TcpTransportTest, ClientThatStopsReadingIsDisconnectedAtTheSendQueueCap) 
 TEST_F(TcpTransportTest, PastTheSharedBudgetTheLargestQueueIsDisconnected) {
   SendBudget budget(8 * kMiB);
   TcpListener budgeted(io_);
-  budgeted.Open(kLoopback, 0, 10, [] {}, &budget);
+  budgeted.Open(
+      kLoopback, 0, 10, [] {}, &budget);
   std::unique_ptr<TestClient> client_a;
   std::unique_ptr<TestClient> client_b;
   auto a = Accept(client_a, budgeted);
