@@ -54,9 +54,12 @@ void KeepAsBackup(FileSystem& file_system, const BannedPaths& paths) {
 
 }  // namespace
 
+void RemoveBannedLeftover(FileSystem& file_system, const std::filesystem::path& server_folder) {
+  file_system.RemoveLeftover(BannedPaths(server_folder).temporary);
+}
+
 BanList LoadBannedFile(FileSystem& file_system, const std::filesystem::path& server_folder) {
   const BannedPaths paths(server_folder);
-  file_system.RemoveLeftover(paths.temporary);
   std::string bytes;
   try {
     file_system.ReadFile(paths.list, layout::kReadLimit, bytes);

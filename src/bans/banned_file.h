@@ -15,8 +15,7 @@ namespace vantrel {
 // Reads "Banned" into a list, entries flagged as removed included, oldest
 // first. A missing or unreadable file, or a version above 2, gives an empty list
 // and leaves the file as it is; a damaged file gives the entries before the
-// first damaged one; a file with a count of 0 is deleted. A "Banned.new" left by
-// an interrupted save is removed first. Never raises.
+// first damaged one; a file with a count of 0 is deleted. Never raises.
 BanList LoadBannedFile(FileSystem& file_system, const std::filesystem::path& server_folder);
 
 // Saves `list` in order, whatever the flags: the previous "Banned" becomes
@@ -28,5 +27,8 @@ BanList LoadBannedFile(FileSystem& file_system, const std::filesystem::path& ser
 // raised with the errno (file_failure.h); the steps done before it stay done.
 void SaveBannedFile(FileSystem& file_system, const std::filesystem::path& server_folder,
                     const BanList& list);
+
+// Removes the "Banned.new" an interrupted save left, if any (start-up). Never raises.
+void RemoveBannedLeftover(FileSystem& file_system, const std::filesystem::path& server_folder);
 
 }  // namespace vantrel

@@ -25,6 +25,7 @@ PermanentBanList::PermanentBanList(FileSystem& file_system, std::filesystem::pat
     : file_system_(file_system), folder_(std::move(server_folder)), clock_(clock) {}
 
 void PermanentBanList::Load() {
+  RemoveBannedLeftover(file_system_, folder_);
   entries_ = InForce(LoadBannedFile(file_system_, folder_));
 }
 

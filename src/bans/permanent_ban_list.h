@@ -24,7 +24,8 @@ class PermanentBanList {
   PermanentBanList(const PermanentBanList&) = delete;
   PermanentBanList& operator=(const PermanentBanList&) = delete;
 
-  // Start-up: takes the entries in force of "Banned" (LoadBannedFile). Never raises.
+  // Start-up: removes what an interrupted save left, then takes the entries in
+  // force of "Banned" (LoadBannedFile). Never raises.
   void Load();
 
   // True when an entry of the list covers `address`.
