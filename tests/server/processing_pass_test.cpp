@@ -1,10 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <iterator>
+#include <string>
 #include <vector>
 
 #include "protocol/field_ids.h"
@@ -93,15 +96,28 @@ TEST_F(ProcessingPass, AcceptFailsForLackOfDescriptorsIsLoggedOnceAndResumes) {
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
   auto first = fixture_.ConnectClient();
   ASSERT_TRUE(first);
-  // Room for one more socket: the next client's own. The server cannot accept it.
-  const auto open_now = static_cast<rlim_t>(std::distance(
-      std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+  // Every descriptor below a tight limit is taken but two: the next two clients' own
+  // sockets. The table may have gaps, so they are filled rather than counted.
+  int highest = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    highest = std::max(highest, std::stoi(entry.path().filename().string()));
+  }
   rlimit tight = saved;
-  tight.rlim_cur = open_now;
+  tight.rlim_cur = static_cast<rlim_t>(highest) + 3;
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  std::vector<int> fillers;
+  for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0; fd = ::open("/dev/null", O_RDONLY)) {
+    fillers.push_back(fd);
+  }
+  ASSERT_GE(fillers.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    ::close(fillers.back());
+    fillers.pop_back();
+  }
   auto second = fixture_.Connect();
   auto third = fixture_.Connect();
   for (int i = 0; i < 20; ++i) fixture_.Poll();
+  for (const int fd : fillers) ::close(fd);
   setrlimit(RLIMIT_NOFILE, &saved);
   first->Close();
   EXPECT_TRUE(second->Handshake());
