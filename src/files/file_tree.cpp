@@ -21,9 +21,10 @@ size_t CharacterCount(std::string_view text) {
 }
 
 // A level that can name nothing on this system, or that would climb out of
-// its folder.
+// its folder or stay in it.
 bool IsRefusedLevel(std::string_view level) {
-  return HasDoubleDot(level) || level.find_first_of(std::string_view("/\0", 2)) != level.npos;
+  return level == "." || HasDoubleDot(level) ||
+         level.find_first_of(std::string_view("/\0", 2)) != level.npos;
 }
 
 [[noreturn]] void Raise(int16_t code) {

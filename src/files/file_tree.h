@@ -74,7 +74,7 @@ inline constexpr size_t kMaxDeletedPathCharacters = 4095;
 //
 // Nothing a request names leads out of its session root except a link placed
 // in the tree (by the operator, or as a shortcut by a user allowed to make
-// them): a level holding ".." or a "/" names nothing, and an item name holding
+// them): a level "." or holding ".." or a "/" names nothing, and an item name holding
 // a separator is invalid.
 class FileTree {
  public:
@@ -95,7 +95,7 @@ class FileTree {
   // The item that `path_field` (field 202 or 212) and `item_name` (field 201,
   // Mac Roman) name below `root`. Without an item name the path's last level is
   // the item; an empty item name leaves the folder itself as the item.
-  // The folder part: a level holding ".." or "/" (or a zero byte), a level
+  // The folder part: a level "." or holding ".." or "/" (or a zero byte), a level
   // ending in ".lnk" whose target is not a folder, a result that is not a
   // folder or a host path of kMaxFolderPathBytes or more fails: kNoFolder with
   // kFailQuietly, else a raise (class 4, code 104). Backslashes in levels stand
