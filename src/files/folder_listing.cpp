@@ -13,8 +13,8 @@ namespace {
 
 // The entry of a folder or a file whose status (followed) is `status`, named
 // `wire_name` for its type.
-void Describe(FileSystem& file_system, const std::filesystem::path& host, const FileStatus& status,
-              std::string_view wire_name, ListedItem& item) {
+void DescribeExisting(FileSystem& file_system, const std::filesystem::path& host,
+                      const FileStatus& status, std::string_view wire_name, ListedItem& item) {
   const bool folder = status.kind == FileKind::kFolder;
   const TypeAndCreator codes = TypeAndCreatorOf(folder, wire_name);
   item.type = codes.type;
@@ -26,6 +26,37 @@ void DescribeUnattached(ListedItem& item) {
   item.type = kTypeAlias;
   item.creator = kNoCreator;
   item.size = 0;
+}
+
+// The entry as clients see it.
+ListedItem Describe(FileSystem& file_system, const std::filesystem::path& folder,
+                    const FolderEntry& entry) {
+  ListedItem item;
+  item.name = WireName(entry.name);
+  const std::filesystem::path host = folder / entry.name;
+  const FileKind kind = entry.status->kind;
+  if (kind == FileKind::kFolder) {
+    DescribeExisting(file_system, host, *entry.status, item.name, item);
+  } else if (HasShortcutSuffix(entry.name)) {
+    const auto target = ShortcutTarget(file_system, host);
+    const auto status = target ? file_system.Stat(*target, LinkHandling::kFollow) : std::nullopt;
+    if (status) {
+      DescribeExisting(file_system, *target, *status, WireName(target->filename().native()), item);
+    } else {
+      DescribeUnattached(item);
+    }
+  } else if (kind == FileKind::kSymbolicLink) {
+    // Followed as the system follows it, under its own name.
+    const auto status = file_system.Stat(host, LinkHandling::kFollow);
+    if (status) {
+      DescribeExisting(file_system, host, *status, item.name, item);
+    } else {
+      DescribeUnattached(item);
+    }
+  } else {
+    DescribeExisting(file_system, host, *entry.status, item.name, item);
+  }
+  return item;
 }
 
 }  // namespace
@@ -50,30 +81,10 @@ std::vector<ListedItem> ListItems(FileSystem& file_system, const std::filesystem
   for (const FolderEntry& entry : entries) {
     if (items.size() == kMaxListedItems) break;
     if (!entry.status) continue;
-    ListedItem& item = items.emplace_back();
-    item.name = WireName(entry.name);
-    const std::filesystem::path host = folder / entry.name;
-    const FileKind kind = entry.status->kind;
-    if (kind == FileKind::kFolder) {
-      Describe(file_system, host, *entry.status, item.name, item);
-    } else if (HasShortcutSuffix(entry.name)) {
-      const auto target = ShortcutTarget(file_system, host);
-      const auto status = target ? file_system.Stat(*target, LinkHandling::kFollow) : std::nullopt;
-      if (status) {
-        Describe(file_system, *target, *status, WireName(target->filename().native()), item);
-      } else {
-        DescribeUnattached(item);
-      }
-    } else if (kind == FileKind::kSymbolicLink) {
-      // Followed as the system follows it, under its own name.
-      const auto status = file_system.Stat(host, LinkHandling::kFollow);
-      if (status) {
-        Describe(file_system, host, *status, item.name, item);
-      } else {
-        DescribeUnattached(item);
-      }
-    } else {
-      Describe(file_system, host, *entry.status, item.name, item);
+    try {
+      items.push_back(Describe(file_system, folder, entry));
+    } catch (const Omberly::CException&) {
+      // Gone or changed while the folder was listed: left out, as if gone before.
     }
   }
   return items;

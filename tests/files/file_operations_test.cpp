@@ -129,6 +129,31 @@ TEST_F(FileOperations, ListingAFileOrAMissingFolderFails) {
   }
 }
 
+TEST_F(FileOperations, AFolderRenamedWhileItIsListedIsAnsweredAtEveryStep) {
+  MakeFile(Files() / "Docs" / "a.txt");
+  MakeFile(Files() / "Docs" / "Sub" / "x");
+  fs::create_symlink(Files() / "Docs" / "Sub", Files() / "Docs" / "sub.lnk");
+  auto client = User();
+  const UFieldData list = Item({"Docs"}, std::nullopt);
+  const uint64_t before = fixture_.Disk().Operations();
+  ASSERT_EQ(Listed(*client->Call(kTranGetFileList, list)).size(), 3u);
+  const uint64_t steps = fixture_.Disk().Operations() - before;
+  int unanswered = 0;
+  for (uint64_t step = 1; step <= steps; ++step) {
+    fixture_.Disk().RunBefore(step, [&] { fs::rename(Files() / "Docs", Files() / "Moved"); });
+    const auto reply =
+        client->WaitReply(client->SendRequest(kTranGetFileList, list), milliseconds(200));
+    if (reply) {
+      EXPECT_TRUE(reply->header.error != 0 || Listed(*reply).contains("a.txt")) << step;
+    } else {
+      ++unanswered;  // gone just before it was opened: an error for the error log
+    }
+    fs::rename(Files() / "Moved", Files() / "Docs");
+  }
+  EXPECT_LE(unanswered, 1);
+  EXPECT_TRUE(client->Call(kTranGetFileList, list));
+}
+
 TEST_F(FileOperations, InfoOfAShortcutDescribesItsTargetUnderItsOwnName) {
   MakeFile(Files() / "Docs" / "readme.txt", "hello");
   fs::create_symlink(Files() / "Docs" / "readme.txt", Files() / "readme.lnk");

@@ -76,6 +76,11 @@ void FaultInjectingFileSystem::ShortWrite(uint64_t n) {
   short_write_ = writes_ + n;
 }
 
+void FaultInjectingFileSystem::RunBefore(uint64_t n, std::function<void()> action) {
+  action_at_ = operations_ + n;
+  action_ = std::move(action);
+}
+
 void FaultInjectingFileSystem::Heal() {
   failing_at_.reset();
   short_write_.reset();
@@ -84,6 +89,10 @@ void FaultInjectingFileSystem::Heal() {
 void FaultInjectingFileSystem::Operation(Effect effect) {
   ++operations_;
   if (effect == Effect::kChanges) ++changes_;
+  if (action_at_ && operations_ == *action_at_) {
+    action_at_.reset();
+    std::exchange(action_, {})();
+  }
   if (!failing_at_ || (counting_changes_ && effect != Effect::kChanges)) return;
   const uint64_t count = counting_changes_ ? changes_ : operations_;
   const bool strikes = span_ == FaultSpan::kOnce ? count == *failing_at_ : count >= *failing_at_;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,10 @@ class FaultInjectingFileSystem final : public FileSystem {
   // first half of its bytes and then fails with ENOSPC, as a disk filling up in
   // the middle of a write does. Replaces the short write set before, if any.
   void ShortWrite(uint64_t n);
+  // Runs `action` just before the `n`-th operation from now reaches the base (to
+  // change the disk in the middle of a request, as another process would).
+  // Replaces the action set before, if any.
+  void RunBefore(uint64_t n, std::function<void()> action);
   // No more injected failures.
   void Heal();
 
@@ -91,6 +96,9 @@ class FaultInjectingFileSystem final : public FileSystem {
   FaultSpan span_ = FaultSpan::kOnce;
   // The write that is to be short (by Writes() count).
   std::optional<uint64_t> short_write_;
+  // The action to run before an operation, and its operation count.
+  std::optional<uint64_t> action_at_;
+  std::function<void()> action_;
 };
 
 }  // namespace vantrel::testing
