@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,22 +10,13 @@ class Operator;
 // Logins as the operator types them and as the store looks them up. Texts are
 // Mac Roman. Pure functions, except CleanTypedLogin, which tells the operator.
 
-// Longest login the name cleaner keeps.
-inline constexpr size_t kMaxCleanedLogin = 255;
-
 inline constexpr const char* kInvalidLoginTitle = "Invalid Login";
 inline constexpr const char* kInvalidLoginText =
     "You have used invalid characters in your account login. It has been changed to a valid "
     "alternative.";
 
-// The name cleaner of the file layer applied to a login: cut to
-// kMaxCleanedLogin bytes; a leading "." becomes "-"; every byte below 0x20, each
-// of " * / : < > ? \ |, and the bytes 0x81, 0x8D to 0x90, 0x9D and 0x9E become
-// "-"; then every trailing blank or "." becomes "-" up to the last other byte.
-std::string CleanLoginName(std::string_view login);
-
-// CleanLoginName for a login the operator typed; when cleaning changed it, the
-// operator is shown kInvalidLoginText titled kInvalidLoginTitle. Answers the
+// The file layer's name cleaner (SanitiseName) for a login the operator typed; when cleaning
+// changed it, the operator is shown kInvalidLoginText titled kInvalidLoginTitle. Answers the
 // cleaned login.
 std::string CleanTypedLogin(std::string_view typed, Operator& op);
 

@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "accounts/account_files.h"
+
 namespace vantrel {
 
 CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
@@ -15,13 +17,21 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
       chat_(core_.Clients(), core_, core_.GetRandom()),
       accounts_({core_.Clients(), core_.Log(), core_.LogFileSet(), core_, core_.GetOperator(),
                  core_, permanent_bans_, temporary_bans_, news_.Texts()},
-                core_.GetFileSystem(), folder) {
+                core_.GetFileSystem(), folder),
+      file_tree_(core_.GetFileSystem(), std::filesystem::absolute(folder),
+                 [&disk = core_.GetFileSystem(),
+                  users = account_files::UsersFolderIn(std::filesystem::absolute(folder))](
+                     std::string_view login) {
+                   return account_files::FindAccountEntry(disk, users, login);
+                 }),
+      files_({file_tree_, core_.Log()}) {
   // Each capability once; start-up runs in this order, the head administrator
   // check last, just before the listeners open.
   core_.AddCapability(bans_);
   core_.AddCapability(news_);
   core_.AddCapability(chat_);
   core_.AddCapability(accounts_);
+  core_.AddCapability(files_);
 }
 
 }  // namespace vantrel

@@ -7,6 +7,8 @@
 #include "bans/permanent_ban_list.h"
 #include "bans/temporary_ban_list.h"
 #include "chat/chat_capability.h"
+#include "files/file_tree.h"
+#include "files/files_capability.h"
 #include "news/news_capability.h"
 #include "server/server_core.h"
 
@@ -39,6 +41,7 @@ class CMyApplication {
   BansCapability& Bans() { return bans_; }
   ChatCapability& Chat() { return chat_; }
   NewsCapability& News() { return news_; }
+  FileTree& Files() { return file_tree_; }
 
  private:
   // The lists both the core and capabilities use, then the core, then the
@@ -50,6 +53,8 @@ class CMyApplication {
   NewsCapability news_;
   ChatCapability chat_;
   AccountsCapability accounts_;
+  FileTree file_tree_;
+  FilesCapability files_;
 };
 
 }  // namespace vantrel

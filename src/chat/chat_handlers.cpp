@@ -6,9 +6,9 @@
 #include "chat/chat_delivery.h"
 #include "chat/chat_line.h"
 #include "chat/chat_room_handlers.h"
-#include "chat/field_text.h"
 #include "chat/private_messages.h"
 #include "protocol/field_ids.h"
+#include "protocol/field_text.h"
 #include "protocol/transaction_types.h"
 #include "server/repeat_rule.h"
 

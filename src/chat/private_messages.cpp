@@ -3,11 +3,11 @@
 #include "chat/private_messages.h"
 
 #include "chat/broadcast.h"
-#include "chat/field_text.h"
 #include "chat/message_window.h"
 #include "chat/refusal_answers.h"
 #include "protocol/error_reply.h"
 #include "protocol/field_ids.h"
+#include "protocol/field_text.h"
 #include "protocol/transaction_types.h"
 
 namespace vantrel {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "news/type_codes.h"
+#include "files/type_codes.h"
 #include "platform/file_system.h"
 
 namespace vantrel {

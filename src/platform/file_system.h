@@ -41,6 +41,14 @@ struct FileStatus {
   std::time_t creation_time = 0;
 };
 
+// One entry of a folder as ListFolderWithStatus gives it.
+struct FolderEntry {
+  std::string name;
+  // Of the entry itself (a symbolic link is not followed); nothing when the entry
+  // went away between the listing and the look at it.
+  std::optional<FileStatus> status;
+};
+
 // A file open for reading; closed when destroyed. Whoever opened it owns it.
 class ReadableFile {
  public:
@@ -108,10 +116,19 @@ class FileSystem {
   // The names of the entries of the folder `folder` ("." and ".." left out), in
   // the order the file system lists them.
   virtual std::vector<std::string> ListFolder(const std::filesystem::path& folder) = 0;
+  // The same with the status of each entry, looked at relative to the open folder
+  // (one call per entry, however long the folder's path).
+  virtual std::vector<FolderEntry> ListFolderWithStatus(const std::filesystem::path& folder) = 0;
 
   // Renames `from` to `to`, replacing a file (or an empty folder, for a folder)
   // at `to`; both must be on one file system (EXDEV otherwise).
   virtual void Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  // Moves `from` (a file, a folder with everything in it, or a symbolic link
+  // itself) to `to`, which must not exist: an existing `to` raises EEXIST
+  // (kErrorCodeExists) and stays as it was, a folder moved into itself or into
+  // a folder inside it raises kErrorCodeIntoItself, and another file system
+  // raises EXDEV (kErrorCodeDifferentDisks).
+  virtual void MoveItem(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   // Removes the file or symbolic link (never its target) at `path`. Returns
   // false when there is none (ENOENT); a folder raises EISDIR.
   virtual bool Remove(const std::filesystem::path& path) = 0;

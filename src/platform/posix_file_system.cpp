@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/exception.h"
 #include "platform/file_failure.h"
 #include "platform/trash.h"
 
@@ -117,6 +118,36 @@ bool IsMissing(int system_error) {
   return system_error == ENOENT || system_error == ENOTDIR;
 }
 
+// The status of `path` (relative to the folder `folder`, or absolute);
+// nothing when it is missing.
+std::optional<FileStatus> StatAt(int folder, const char* path, int flags) {
+  FileStatus status;
+#ifdef STATX_BTIME
+  struct statx info {};
+  if (::statx(folder, path, flags, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+    if (IsMissing(errno)) return std::nullopt;
+    RaiseErrno();
+  }
+  status.kind = KindOf(info.stx_mode);
+  status.size = info.stx_size;
+  status.modification_time = static_cast<std::time_t>(info.stx_mtime.tv_sec);
+  status.creation_time = (info.stx_mask & STATX_BTIME) != 0
+                             ? static_cast<std::time_t>(info.stx_btime.tv_sec)
+                             : status.modification_time;
+#else
+  struct stat info {};
+  if (::fstatat(folder, path, &info, flags) != 0) {
+    if (IsMissing(errno)) return std::nullopt;
+    RaiseErrno();
+  }
+  status.kind = KindOf(info.st_mode);
+  status.size = static_cast<uint64_t>(info.st_size);
+  status.modification_time = info.st_mtime;
+  status.creation_time = info.st_mtime;
+#endif
+  return status;
+}
+
 }  // namespace
 
 FileSystem& FileSystem::Default() {
@@ -140,32 +171,7 @@ std::unique_ptr<WritableFile> PosixFileSystem::OpenForWriting(const std::filesys
 
 std::optional<FileStatus> PosixFileSystem::Stat(const std::filesystem::path& path,
                                                 LinkHandling links) {
-  const int flags = links == LinkHandling::kNoFollow ? AT_SYMLINK_NOFOLLOW : 0;
-  FileStatus status;
-#ifdef STATX_BTIME
-  struct statx info {};
-  if (::statx(AT_FDCWD, path.c_str(), flags, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
-    if (IsMissing(errno)) return std::nullopt;
-    RaiseErrno();
-  }
-  status.kind = KindOf(info.stx_mode);
-  status.size = info.stx_size;
-  status.modification_time = static_cast<std::time_t>(info.stx_mtime.tv_sec);
-  status.creation_time = (info.stx_mask & STATX_BTIME) != 0
-                             ? static_cast<std::time_t>(info.stx_btime.tv_sec)
-                             : status.modification_time;
-#else
-  struct stat info {};
-  if (::fstatat(AT_FDCWD, path.c_str(), &info, flags) != 0) {
-    if (IsMissing(errno)) return std::nullopt;
-    RaiseErrno();
-  }
-  status.kind = KindOf(info.st_mode);
-  status.size = static_cast<uint64_t>(info.st_size);
-  status.modification_time = info.st_mtime;
-  status.creation_time = info.st_mtime;
-#endif
-  return status;
+  return StatAt(AT_FDCWD, path.c_str(), links == LinkHandling::kNoFollow ? AT_SYMLINK_NOFOLLOW : 0);
 }
 
 std::vector<std::string> PosixFileSystem::ListFolder(const std::filesystem::path& folder) {
@@ -183,6 +189,44 @@ std::vector<std::string> PosixFileSystem::ListFolder(const std::filesystem::path
   ::closedir(listing);
   if (failure != 0) RaiseFileFailure({}, failure);
   return names;
+}
+
+std::vector<FolderEntry> PosixFileSystem::ListFolderWithStatus(
+    const std::filesystem::path& folder) {
+  DIR* listing = ::opendir(folder.c_str());
+  if (listing == nullptr) RaiseErrno();
+  std::vector<FolderEntry> entries;
+  int failure = 0;
+  try {
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(listing);
+      if (entry == nullptr) break;
+      const std::string_view name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      entries.push_back(
+          {std::string(name), StatAt(::dirfd(listing), entry->d_name, AT_SYMLINK_NOFOLLOW)});
+    }
+    failure = errno;
+  } catch (...) {
+    ::closedir(listing);
+    throw;
+  }
+  ::closedir(listing);
+  if (failure != 0) RaiseFileFailure({}, failure);
+  return entries;
+}
+
+void PosixFileSystem::MoveItem(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+  if (errno == EINVAL) {
+    // A file system that cannot refuse to replace, or a folder moved into itself.
+    if (StatAt(AT_FDCWD, to.c_str(), AT_SYMLINK_NOFOLLOW)) RaiseFileFailure({}, EEXIST);
+    if (::rename(from.c_str(), to.c_str()) == 0) return;
+  }
+  if (errno != EINVAL) RaiseErrno();
+  throw Omberly::CException(kErrorClassFile, kErrorCodeIntoItself, {}, EINVAL, __FILE_NAME__,
+                            __LINE__);
 }
 
 void PosixFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to) {

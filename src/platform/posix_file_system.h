@@ -16,7 +16,9 @@ class PosixFileSystem final : public FileSystem {
                                                WriteMode mode) override;
   std::optional<FileStatus> Stat(const std::filesystem::path& path, LinkHandling links) override;
   std::vector<std::string> ListFolder(const std::filesystem::path& folder) override;
+  std::vector<FolderEntry> ListFolderWithStatus(const std::filesystem::path& folder) override;
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  void MoveItem(const std::filesystem::path& from, const std::filesystem::path& to) override;
   bool Remove(const std::filesystem::path& path) override;
   bool RemoveFolder(const std::filesystem::path& folder) override;
   bool CreateFolder(const std::filesystem::path& folder) override;

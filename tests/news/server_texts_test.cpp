@@ -136,5 +136,21 @@ TEST_F(ServerTextsTest, RemoteBannerIsItsUrl) {
   EXPECT_FALSE(texts_.BannerKind());
 }
 
+std::string CodeText(const FourCharCode& code) {
+  return {code.begin(), code.end()};
+}
+
+TEST(BannerKind, FromTheNameEndInAnyCaseElseTheType) {
+  const FourCharCode binary = MakeFourCharCode("BINA");
+  EXPECT_EQ(CodeText(BannerKindFor("LOGO.JPG", MakeFourCharCode("JPEG"))), "JPEG");
+  EXPECT_EQ(CodeText(BannerKindFor("top.Gif", binary)), "GIFf");
+  EXPECT_EQ(CodeText(BannerKindFor("art.pct", binary)), "PICT");
+  EXPECT_EQ(CodeText(BannerKindFor("a.BMP", binary)), "BMP ");
+  EXPECT_EQ(CodeText(BannerKindFor("a.dib", binary)), "BMP ");
+  // Without a known name end, the type decides.
+  EXPECT_EQ(CodeText(BannerKindFor("photo", MakeFourCharCode("JFIF"))), "JPEG");
+  EXPECT_EQ(CodeText(BannerKindFor("wide.png", MakeFourCharCode("PNGf"))), "PNGf");
+}
+
 }  // namespace
 }  // namespace vantrel::testing

@@ -119,6 +119,18 @@ std::vector<std::string> FaultInjectingFileSystem::ListFolder(const std::filesys
   return base_.ListFolder(folder);
 }
 
+std::vector<FolderEntry> FaultInjectingFileSystem::ListFolderWithStatus(
+    const std::filesystem::path& folder) {
+  Operation(Effect::kLooks);
+  return base_.ListFolderWithStatus(folder);
+}
+
+void FaultInjectingFileSystem::MoveItem(const std::filesystem::path& from,
+                                        const std::filesystem::path& to) {
+  Operation(Effect::kChanges);
+  base_.MoveItem(from, to);
+}
+
 void FaultInjectingFileSystem::Rename(const std::filesystem::path& from,
                                       const std::filesystem::path& to) {
   Operation(Effect::kChanges);

@@ -25,6 +25,13 @@ struct TypeAndCreator {
 };
 
 inline constexpr FourCharCode kTypeText = MakeFourCharCode("TEXT");
+inline constexpr FourCharCode kTypeFolder = MakeFourCharCode("fldr");
+// A shortcut whose target cannot be found.
+inline constexpr FourCharCode kTypeAlias = MakeFourCharCode("alis");
+// An upload that is not complete yet (a name ending in ".vpf").
+inline constexpr FourCharCode kTypeIncompleteFile = MakeFourCharCode("VNft");
+// The creator of folders and unresolvable shortcuts: four zero bytes.
+inline constexpr FourCharCode kNoCreator = {0, 0, 0, 0};
 
 // The type and creator of a plain file named `name` (Mac Roman; a path is
 // allowed, only its last component counts). The extension is what follows the

@@ -1,10 +1,8 @@
-#include "news/type_codes.h"
+#include "files/type_codes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "news/server_texts.h"
 
 namespace vantrel {
 namespace {
@@ -21,6 +19,8 @@ std::string CreatorOf(std::string_view name) {
 }
 
 TEST(TypeCodes, ExtensionsAreComparedInUpperCase) {
+  EXPECT_EQ(TypeOf("report.txt"), "TEXT");
+  EXPECT_EQ(CreatorOf("report.txt"), "ttxt");
   EXPECT_EQ(TypeOf("x.Mp3"), "MP3 ");
   EXPECT_EQ(CreatorOf("x.Mp3"), "MAmp");
   EXPECT_EQ(TypeOf("main.c"), "TEXT");
@@ -34,18 +34,6 @@ TEST(TypeCodes, UnknownLongAndMissingExtensionsAreBinary) {
     EXPECT_EQ(TypeOf(name), "BINA") << name;
     EXPECT_EQ(CreatorOf(name), "dosa") << name;
   }
-}
-
-TEST(BannerKind, FromTheNameEndInAnyCaseElseTheType) {
-  const FourCharCode binary = MakeFourCharCode("BINA");
-  EXPECT_EQ(Text(BannerKindFor("LOGO.JPG", MakeFourCharCode("JPEG"))), "JPEG");
-  EXPECT_EQ(Text(BannerKindFor("top.Gif", binary)), "GIFf");
-  EXPECT_EQ(Text(BannerKindFor("art.pct", binary)), "PICT");
-  EXPECT_EQ(Text(BannerKindFor("a.BMP", binary)), "BMP ");
-  EXPECT_EQ(Text(BannerKindFor("a.dib", binary)), "BMP ");
-  // Without a known name end, the type decides.
-  EXPECT_EQ(Text(BannerKindFor("photo", MakeFourCharCode("JFIF"))), "JPEG");
-  EXPECT_EQ(Text(BannerKindFor("wide.png", MakeFourCharCode("PNGf"))), "PNGf");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "news/type_codes.h"
+#include "files/type_codes.h"
 
 #include <string>
 
