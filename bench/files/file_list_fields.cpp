@@ -1,6 +1,7 @@
 #include "file_list_fields.h"
 
 #include "protocol/byte_order.h"
+#include "protocol/field_ids.h"
 
 namespace vantrel::listing {
 namespace {
@@ -31,7 +32,7 @@ std::optional<size_t> CountFileEntries(std::span<const uint8_t> field_list) {
     const uint16_t size = Get16(field_list, at + 2);
     at += 4;
     if (at + size > field_list.size()) return std::nullopt;
-    if (id == kFieldFileEntry) {
+    if (id == kFieldFileListEntry) {
       if (size < kFileEntryFixedSize ||
           kFileEntryFixedSize + Get16(field_list, at + kNameLengthOffset) != size) {
         return std::nullopt;

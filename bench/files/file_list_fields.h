@@ -9,13 +9,12 @@
 
 namespace vantrel::listing {
 
-// The fields of transaction 200 (Get file list) that the tool writes and reads.
-// Field 202 of the request: the path of the folder to list.
-inline constexpr uint16_t kFieldFilePath = 202;
-// Field 200 of the reply, one per entry of the folder: type (4 bytes), creator
-// (4), size (4), 4 and 2 reserved bytes, the name's length (2) and the name.
-inline constexpr uint16_t kFieldFileEntry = 200;
-// The bytes of an entry before its name.
+// The fields of transaction 200 (Get file list) as the tool writes and reads
+// them: field 202 (kFieldFilePath) of the request, fields 200
+// (kFieldFileListEntry) of the reply.
+
+// The bytes of an entry (field 200) before its name: type (4 bytes), creator
+// (4), size (4), 4 and 2 reserved bytes, the name's length (2).
 inline constexpr size_t kFileEntryFixedSize = 20;
 
 // The data of field 202 naming the folder `name` at the top of the shared
