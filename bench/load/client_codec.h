@@ -28,6 +28,10 @@ class CodecEvents {
   // The server refused something or ended the session; `why` says what, in the
   // server's words where it gave some.
   virtual void Failure(std::string why) = 0;
+  // Vantrel only: the whole reply, error code `error` and field list `body`, to
+  // the request with ID `id` sent with VantrelCodec::Request. `body` lives until
+  // the call returns. Ignored unless overridden.
+  virtual void Reply(uint32_t /*id*/, uint32_t /*error*/, std::span<const uint8_t> /*body*/) {}
 };
 
 // One client's side of a protocol: the bytes it sends and the decoding of what

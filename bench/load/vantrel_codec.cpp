@@ -63,19 +63,20 @@ void VantrelCodec::Greeting(std::vector<uint8_t>& out) {
   out.insert(out.end(), numbers, numbers + 4);
 }
 
-void VantrelCodec::AppendRequest(uint16_t type, std::span<const uint8_t> body,
-                                 std::vector<uint8_t>& out) {
+uint32_t VantrelCodec::Request(uint16_t type, std::span<const uint8_t> body,
+                               std::vector<uint8_t>& out) {
   if (++next_id_ == 0) next_id_ = 1;
   const auto header =
       Transaction::Request(type, next_id_, static_cast<uint32_t>(body.size())).Encode();
   out.insert(out.end(), header.begin(), header.end());
   out.insert(out.end(), body.begin(), body.end());
+  return next_id_;
 }
 
 void VantrelCodec::ChatLine(std::string_view text, std::vector<uint8_t>& out) {
   UFieldData fields;
   fields.AddText(kFieldData, text);
-  AppendRequest(kTranSendChat, fields.Buffer(), out);
+  Request(kTranSendChat, fields.Buffer(), out);
 }
 
 void VantrelCodec::Fail(std::string why, CodecEvents& events) {
@@ -151,15 +152,17 @@ void VantrelCodec::OnHandshakeAnswer(std::span<const uint8_t> answer, std::vecto
   login.AddInteger(kFieldVersion, kLoadClientVersion);
   login.AddText(kFieldNickname, nickname_);
   login.AddInteger(kFieldIcon, kLoadIcon);
-  AppendRequest(kTranLogin, login.Buffer(), out);
-  login_id_ = next_id_;
+  login_id_ = Request(kTranLogin, login.Buffer(), out);
   state_ = State::kLoggingIn;
 }
 
 void VantrelCodec::OnTransaction(const Transaction& header, std::span<const uint8_t> body,
                                  CodecEvents& events) {
   if (header.is_reply != 0) {
-    if (header.id != login_id_ || login_replied_) return;
+    if (header.id != login_id_ || login_replied_) {
+      events.Reply(header.id, header.error, body);
+      return;
+    }
     login_replied_ = true;
     if (header.error != 0) {
       UFieldData fields(std::vector<uint8_t>(body.begin(), body.end()));

@@ -12,9 +12,10 @@ namespace vantrel::load {
 
 // A Vantrel client as the load needs it: the 12-byte handshake; after the
 // server's answer, 107 (Login) as "guest" with a nickname and an icon, so that
-// the user is visible at once; 105 (Send chat) for each line. It reports the
-// login done at 109 (agreement), which the server sends after the login reply
-// and 354 (privileges); every 301 as an announcement; every 106 as a delivery.
+// the user is visible at once; 105 (Send chat) for each line; any other request
+// by Request. It reports the login done at 109 (agreement), which the server
+// sends after the login reply and 354 (privileges); every 301 as an
+// announcement; every 106 as a delivery; every reply but the login's as a Reply.
 class VantrelCodec final : public ClientCodec {
  public:
   explicit VantrelCodec(std::string nickname);
@@ -23,12 +24,12 @@ class VantrelCodec final : public ClientCodec {
   void Feed(std::span<const uint8_t> bytes, std::vector<uint8_t>& out,
             CodecEvents& events) override;
   void ChatLine(std::string_view text, std::vector<uint8_t>& out) override;
+  // Appends a request of `type` with the encoded field list `body` to `out`;
+  // returns its transaction ID, which its reply repeats.
+  uint32_t Request(uint16_t type, std::span<const uint8_t> body, std::vector<uint8_t>& out);
 
  private:
   enum class State { kHandshake, kLoggingIn, kLoggedIn, kFailed };
-
-  // Appends a request of `type` with the encoded field list `body`.
-  void AppendRequest(uint16_t type, std::span<const uint8_t> body, std::vector<uint8_t>& out);
   // The size of the unit (the handshake answer, or a transaction) that begins
   // with `start`: the header's size while the header is incomplete; nothing
   // when the header is one the tool does not expect (a split or oversized

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,23 @@ class RecordedEvents final : public CodecEvents {
   void Announcement() override { ++announcements; }
   void Delivery(uint32_t number) override { deliveries.push_back(number); }
   void Failure(std::string why) override { failures.push_back(std::move(why)); }
+  void Reply(uint32_t id, uint32_t error, std::span<const uint8_t> body) override {
+    replies.push_back({id, error, {body.begin(), body.end()}});
+  }
+
+  struct RecordedReply {
+    uint32_t id = 0;
+    uint32_t error = 0;
+    std::vector<uint8_t> body;
+    friend bool operator==(const RecordedReply&, const RecordedReply&) = default;
+  };
 
   int admitted = 0;
   int logged_in = 0;
   int announcements = 0;
   std::vector<uint32_t> deliveries;
   std::vector<std::string> failures;
+  std::vector<RecordedReply> replies;
 };
 
 inline std::vector<uint8_t> BytesOf(std::string_view text) {

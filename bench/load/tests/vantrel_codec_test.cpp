@@ -110,21 +110,26 @@ TEST_F(VantrelCodecTest, RefusedHandshakeAndRefusedLoginAreFailures) {
 }
 
 TEST(VantrelCodec, DecodesTheSameEventsHoweverTheStreamIsSplit) {
-  // The whole login, an announcement and a chat message in one stream.
+  // The whole login, an announcement, a chat message and a reply to request 7
+  // (field 200 holding AB CD) in one stream.
   std::vector<uint8_t> stream = kAccepted;
   std::vector<uint8_t> chat_body = {0x00, 0x01, 0x00, 0x65, 0x00, 0x1C};
   for (char c : std::string_view("\r        guest:  #L0000042 x")) {
     chat_body.push_back(static_cast<uint8_t>(c));
   }
-  for (const auto& part : {FromServer(1, 0, 1, 0, kNoFields), FromServer(0, 354, 1, 0, kPrivileges),
-                           FromServer(0, 109, 2, 0, kNoFields), FromServer(0, 301, 3, 0, kNoFields),
-                           FromServer(0, 106, 4, 0, chat_body)}) {
+  for (const auto& part :
+       {FromServer(1, 0, 1, 0, kNoFields), FromServer(0, 354, 1, 0, kPrivileges),
+        FromServer(0, 109, 2, 0, kNoFields), FromServer(0, 301, 3, 0, kNoFields),
+        FromServer(0, 106, 4, 0, chat_body),
+        FromServer(1, 0, 7, 0, {0x00, 0x01, 0x00, 0xC8, 0x00, 0x02, 0xAB, 0xCD})}) {
     stream.insert(stream.end(), part.begin(), part.end());
   }
   const auto check = [](const RecordedEvents& events) {
     EXPECT_EQ(events.logged_in, 1);
     EXPECT_EQ(events.announcements, 1);
     EXPECT_THAT(events.deliveries, ElementsAre(42u));
+    EXPECT_THAT(events.replies, ElementsAre(RecordedEvents::RecordedReply{
+                                    7, 0, {0x00, 0x01, 0x00, 0xC8, 0x00, 0x02, 0xAB, 0xCD}}));
     EXPECT_TRUE(events.failures.empty());
   };
   const std::span<const uint8_t> all(stream);
