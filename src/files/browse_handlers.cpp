@@ -9,6 +9,8 @@
 #include "files/request_item.h"
 #include "platform/exception.h"
 #include "protocol/error_reply.h"
+#include "protocol/field_ids.h"
+#include "protocol/field_text.h"
 #include "protocol/transaction_types.h"
 #include "server/client_session.h"
 
@@ -34,6 +36,12 @@ constexpr CodeDescription kCreatorDescriptions[] = {
     {MakeFourCharCode("SIT!"), "StuffIt"},
     {MakeFourCharCode("ttxt"), "SimpleText"},
 };
+
+constexpr KindPrivilege kCommentPrivilege = {kPrivilegeSetFolderComments,
+                                             kFolderCommentsRefusedText, kPrivilegeSetFileComments,
+                                             kFileCommentsRefusedText};
+constexpr KindPrivilege kRenamePrivilege = {kPrivilegeRenameFolders, kRenameFoldersRefusedText,
+                                            kPrivilegeRenameFiles, kRenameFilesRefusedText};
 
 std::string CodeText(const FourCharCode& code) {
   return {code.begin(), code.end()};
@@ -106,10 +114,7 @@ void AddKindFields(FileSystem& disk, ItemKind kind, const std::filesystem::path&
 // 206: type, creator, size and dates of an item; a shortcut is described by
 // its target but keeps its own name.
 void GetFileInfo(FileServices& files, Request& request) {
-  const std::filesystem::path root = files.tree.SessionRoot(request.client.login);
-  const std::string_view name = RequestItemName(request);
-  const ItemReference item =
-      files.tree.Resolve(root, request.fields.Data(kFieldFilePath), name, kFailQuietly);
+  const auto [root, name, item] = ResolveRequestedItem(files.tree, request, kFailQuietly);
   if (!Exists(item.kind)) {
     SendErrorReply(request.transaction, Quote(kGetInfoMissingText, name));
     return;
@@ -137,14 +142,8 @@ void GetFileInfo(FileServices& files, Request& request) {
 // and returns false when the request is refused or fails.
 bool RenameItem(FileServices& files, Request& request, const ItemReference& item,
                 std::string_view name, std::string_view new_name) {
-  const bool folder = CountsAsFolder(item.kind);
-  const AccessPrivileges& privileges = request.client.privileges;
-  if (!privileges.Test(folder ? kPrivilegeRenameFolders : kPrivilegeRenameFiles)) {
-    SendErrorReply(request.transaction,
-                   folder ? kRenameFoldersRefusedText : kRenameFilesRefusedText);
-    return false;
-  }
-  if (!privileges.Test(kPrivilegeViewDropBoxes) && MentionsDropBox(name)) {
+  if (!HasKindPrivilege(request, item.kind, kRenamePrivilege)) return false;
+  if (!request.client.privileges.Test(kPrivilegeViewDropBoxes) && MentionsDropBox(name)) {
     SendErrorReply(request.transaction, kRenameDropBoxesRefusedText);
     return false;
   }
@@ -167,20 +166,13 @@ bool RenameItem(FileServices& files, Request& request, const ItemReference& item
 
 // 207: the comment (checked, then dropped: none are kept) and the name of an item.
 void SetFileInfo(FileServices& files, Request& request) {
-  const std::filesystem::path root = files.tree.SessionRoot(request.client.login);
-  const std::string_view name = RequestItemName(request);
-  const ItemReference item =
-      files.tree.Resolve(root, request.fields.Data(kFieldFilePath), name, kFailQuietly);
+  const auto [root, name, item] = ResolveRequestedItem(files.tree, request, kFailQuietly);
   if (!Exists(item.kind)) {
     SendErrorReply(request.transaction, Quote(kSetInfoMissingText, name));
     return;
   }
-  const bool folder = CountsAsFolder(item.kind);
   if (request.fields.Find(kFieldFileComment) != 0 && item.kind != ItemKind::kUnattachedAlias &&
-      !request.client.privileges.Test(folder ? kPrivilegeSetFolderComments
-                                             : kPrivilegeSetFileComments)) {
-    SendErrorReply(request.transaction,
-                   folder ? kFolderCommentsRefusedText : kFileCommentsRefusedText);
+      !HasKindPrivilege(request, item.kind, kCommentPrivilege)) {
     return;
   }
   const std::string_view new_name = FieldText(request.fields, kFieldFileNewName, kMaxNewNameField);

@@ -6,11 +6,17 @@
 #include "files/request_item.h"
 #include "platform/exception.h"
 #include "protocol/error_reply.h"
+#include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "server/client_session.h"
 
 namespace vantrel {
 namespace {
+
+constexpr KindPrivilege kDeletePrivilege = {kPrivilegeDeleteFolders, kDeleteFoldersRefusedText,
+                                            kPrivilegeDeleteFiles, kDeleteFilesRefusedText};
+constexpr KindPrivilege kMovePrivilege = {kPrivilegeMoveFolders, kMoveFoldersRefusedText,
+                                          kPrivilegeMoveFiles, kMoveFilesRefusedText};
 
 // Sends the empty reply of a change and logs it with the item's name.
 void Done(FileServices& files, Request& request, const char* log_text, std::string_view name) {
@@ -20,20 +26,12 @@ void Done(FileServices& files, Request& request, const char* log_text, std::stri
 
 // 204: the item to the trash: a folder with all it holds, a shortcut itself.
 void DeleteFile(FileServices& files, Request& request) {
-  const std::filesystem::path root = files.tree.SessionRoot(request.client.login);
-  const std::string_view name = RequestItemName(request);
-  const ItemReference item =
-      files.tree.Resolve(root, request.fields.Data(kFieldFilePath), name, kFailQuietly);
+  const auto [root, name, item] = ResolveRequestedItem(files.tree, request, kFailQuietly);
   if (!Exists(item.kind)) {
     SendErrorReply(request.transaction, Quote(kDeleteMissingText, name));
     return;
   }
-  const bool folder = CountsAsFolder(item.kind);
-  if (!request.client.privileges.Test(folder ? kPrivilegeDeleteFolders : kPrivilegeDeleteFiles)) {
-    SendErrorReply(request.transaction,
-                   folder ? kDeleteFoldersRefusedText : kDeleteFilesRefusedText);
-    return;
-  }
+  if (!HasKindPrivilege(request, item.kind, kDeletePrivilege)) return;
   try {
     files.tree.Delete(item.host);
   } catch (const Omberly::CException& failure) {
@@ -96,19 +94,12 @@ void SendMoveFailure(Request& request, const Omberly::CException& failure, std::
 
 // 208: the item into the folder field 212 names, under its own name.
 void MoveFile(FileServices& files, Request& request) {
-  const std::filesystem::path root = files.tree.SessionRoot(request.client.login);
-  const std::string_view name = RequestItemName(request);
-  const ItemReference item =
-      files.tree.Resolve(root, request.fields.Data(kFieldFilePath), name, kFailQuietly);
+  const auto [root, name, item] = ResolveRequestedItem(files.tree, request, kFailQuietly);
   if (!Exists(item.kind)) {
     SendErrorReply(request.transaction, Quote(kMoveMissingText, name));
     return;
   }
-  const bool folder = CountsAsFolder(item.kind);
-  if (!request.client.privileges.Test(folder ? kPrivilegeMoveFolders : kPrivilegeMoveFiles)) {
-    SendErrorReply(request.transaction, folder ? kMoveFoldersRefusedText : kMoveFilesRefusedText);
-    return;
-  }
+  if (!HasKindPrivilege(request, item.kind, kMovePrivilege)) return;
   const ItemReference destination = files.tree.Resolve(
       root, request.fields.Data(kFieldFileNewPath), std::nullopt, kFollowShortcuts | kFailQuietly);
   if (destination.kind != ItemKind::kFolder) {
@@ -130,10 +121,7 @@ void MakeAlias(FileServices& files, Request& request) {
     SendErrorReply(request.transaction, kAliasesRefusedText);
     return;
   }
-  const std::filesystem::path root = files.tree.SessionRoot(request.client.login);
-  const std::string_view name = RequestItemName(request);
-  const ItemReference source =
-      files.tree.Resolve(root, request.fields.Data(kFieldFilePath), name, kFailQuietly);
+  const auto [root, name, source] = ResolveRequestedItem(files.tree, request, kFailQuietly);
   if (!Exists(source.kind)) {
     SendErrorReply(request.transaction, Quote(kAliasMissingText, name));
     return;
