@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -17,6 +16,7 @@ constexpr uint8_t kFlatFileFormat[4] = {'F', 'I', 'L', 'P'};
 constexpr uint16_t kFlatFileVersion = 1;
 constexpr size_t kFlatFileVersionOffset = 4;
 constexpr size_t kFlatFileReservedSize = 16;
+constexpr size_t kForkCountOffset = 22;
 // The forks the server sends: information and data.
 constexpr uint16_t kSentForkCount = 2;
 
@@ -26,14 +26,17 @@ constexpr uint8_t kDataForkType[4] = {'D', 'A', 'T', 'A'};
 constexpr size_t kForkTypeSize = 4;
 constexpr size_t kForkCompressionOffset = 4;
 constexpr size_t kForkDataSizeOffset = 12;
-constexpr size_t kForkReservedSize = 4;
 // The only compression accepted: none.
 constexpr uint32_t kNoCompression = 0;
 
 // The information fork: platform, type, creator, reserved bytes, the name's
 // length, the name, 2 reserved bytes.
 constexpr uint8_t kInfoPlatform[4] = {'M', 'W', 'I', 'N'};
+constexpr size_t kInfoTypeOffset = 4;
+constexpr size_t kInfoCreatorOffset = 8;
 constexpr size_t kInfoReservedSize = 58;
+constexpr size_t kInfoNameLengthOffset = 70;
+constexpr size_t kInfoNameOffset = 72;
 constexpr size_t kInfoTrailerSize = 2;
 
 // The resume record: format, version, reserved bytes, entry count, entries
@@ -47,16 +50,16 @@ constexpr size_t kResumeEntriesOffset = 42;
 constexpr size_t kResumeEntrySize = 16;
 // What an entry must hold to be read: its fork type and offset.
 constexpr size_t kResumeEntryReadSize = 8;
-constexpr size_t kResumeEntryReservedSize = 8;
 // The count an upload's record gives, with its single entry.
 constexpr uint16_t kUploadResumeCount = 2;
 
 static_assert(kResumeCountOffset == kResumeVersionOffset + 2 + kResumeReservedSize);
 static_assert(kResumeEntriesOffset + kResumeEntrySize == kUploadResumeRecordSize);
-static_assert(kResumeEntryReadSize + kResumeEntryReservedSize == kResumeEntrySize);
-static_assert(kFlatFileVersionOffset + 2 + kFlatFileReservedSize + 2 == kFlatFileHeaderSize);
+static_assert(kFlatFileVersionOffset + 2 + kFlatFileReservedSize == kForkCountOffset);
+static_assert(kForkCountOffset + 2 == kFlatFileHeaderSize);
 static_assert(kForkDataSizeOffset + 4 == kForkHeaderSize);
-static_assert(4 + 4 + 4 + kInfoReservedSize + 2 + kInfoTrailerSize == kInfoForkFixedSize);
+static_assert(kInfoCreatorOffset + 4 + kInfoReservedSize == kInfoNameLengthOffset);
+static_assert(kInfoNameOffset + kInfoTrailerSize == kInfoForkFixedSize);
 
 // Raised when the data fork cannot be completed from the file.
 constexpr const char* kFileShrankText = "The file became shorter while it was being sent.";
@@ -65,12 +68,14 @@ bool HasTag(std::span<const uint8_t> bytes, const uint8_t (&tag)[4]) {
   return std::memcmp(bytes.data(), tag, sizeof tag) == 0;
 }
 
-void AppendTag(std::vector<uint8_t>& out, const uint8_t (&tag)[4]) {
-  out.insert(out.end(), std::begin(tag), std::end(tag));
+void PutTag(uint8_t* p, const uint8_t (&tag)[4]) {
+  std::memcpy(p, tag, sizeof tag);
 }
 
-void AppendZeros(std::vector<uint8_t>& out, size_t count) {
-  out.insert(out.end(), count, 0);
+// A fork header of `type` without compression, into the zeroed bytes at `p`.
+void PutForkHeader(uint8_t* p, const uint8_t (&type)[4], uint32_t data_size) {
+  PutTag(p, type);
+  Put32(p + kForkDataSizeOffset, data_size);
 }
 
 [[noreturn]] void RaiseFormat(int16_t code) {
@@ -96,16 +101,12 @@ uint32_t ResumeOffset(std::span<const uint8_t> record) {
 }
 
 std::array<uint8_t, kUploadResumeRecordSize> UploadResumeRecord(uint32_t offset) {
-  std::vector<uint8_t> bytes;
-  AppendTag(bytes, kResumeFormat);
-  Append16(bytes, kResumeVersion);
-  AppendZeros(bytes, kResumeReservedSize);
-  Append16(bytes, kUploadResumeCount);
-  AppendTag(bytes, kDataForkType);
-  Append32(bytes, offset);
-  AppendZeros(bytes, kResumeEntryReservedSize);
   std::array<uint8_t, kUploadResumeRecordSize> record{};
-  std::copy(bytes.begin(), bytes.end(), record.begin());
+  PutTag(record.data(), kResumeFormat);
+  Put16(record.data() + kResumeVersionOffset, kResumeVersion);
+  Put16(record.data() + kResumeCountOffset, kUploadResumeCount);
+  PutTag(record.data() + kResumeEntriesOffset, kDataForkType);
+  Put32(record.data() + kResumeEntriesOffset + kForkTypeSize, offset);
   return record;
 }
 
@@ -114,36 +115,30 @@ FileFlattener::FileFlattener(FileSystem& file_system, const std::filesystem::pat
                              uint32_t resume_offset)
     : file_(file_system.OpenForReading(host)), data_offset_(resume_offset) {
   name = name.substr(0, kMaxFlattenedNameLength);
-  const auto info_size = static_cast<uint32_t>(kInfoForkFixedSize + name.size());
+  const size_t info_size = kInfoForkFixedSize + name.size();
+  head_.assign(kFlatFileHeaderSize + kForkHeaderSize + info_size + kForkHeaderSize, 0);
 
-  AppendTag(head_, kFlatFileFormat);
-  Append16(head_, kFlatFileVersion);
-  AppendZeros(head_, kFlatFileReservedSize);
-  Append16(head_, kSentForkCount);
+  uint8_t* p = head_.data();
+  PutTag(p, kFlatFileFormat);
+  Put16(p + kFlatFileVersionOffset, kFlatFileVersion);
+  Put16(p + kForkCountOffset, kSentForkCount);
+  p += kFlatFileHeaderSize;
 
-  AppendTag(head_, kInfoForkType);
-  Append32(head_, kNoCompression);
-  AppendZeros(head_, kForkReservedSize);
-  Append32(head_, info_size);
-  AppendTag(head_, kInfoPlatform);
-  head_.insert(head_.end(), codes.type.begin(), codes.type.end());
-  head_.insert(head_.end(), codes.creator.begin(), codes.creator.end());
-  AppendZeros(head_, kInfoReservedSize);
-  Append16(head_, static_cast<uint16_t>(name.size()));
-  head_.insert(head_.end(), name.begin(), name.end());
-  AppendZeros(head_, kInfoTrailerSize);
+  PutForkHeader(p, kInfoForkType, static_cast<uint32_t>(info_size));
+  p += kForkHeaderSize;
+  PutTag(p, kInfoPlatform);
+  std::copy(codes.type.begin(), codes.type.end(), p + kInfoTypeOffset);
+  std::copy(codes.creator.begin(), codes.creator.end(), p + kInfoCreatorOffset);
+  Put16(p + kInfoNameLengthOffset, static_cast<uint16_t>(name.size()));
+  std::copy(name.begin(), name.end(), p + kInfoNameOffset);
+  p += info_size;
 
   const auto length = static_cast<uint32_t>(file_->Size());
   // The whole stream's size must fit its 32 bits: a file within a few bytes of
   // 4 GiB loses its last ones.
-  const uint32_t most =
-      std::numeric_limits<uint32_t>::max() - static_cast<uint32_t>(head_.size() + kForkHeaderSize);
+  const uint32_t most = std::numeric_limits<uint32_t>::max() - static_cast<uint32_t>(head_.size());
   data_size_ = resume_offset < length ? std::min(length - resume_offset, most) : 0;
-
-  AppendTag(head_, kDataForkType);
-  Append32(head_, kNoCompression);
-  AppendZeros(head_, kForkReservedSize);
-  Append32(head_, data_size_);
+  PutForkHeader(p, kDataForkType, data_size_);
 }
 
 uint32_t FileFlattener::FlattenedSize() const {

@@ -59,8 +59,9 @@ class FileFlattener {
   // Opens `host` for reading. The information fork carries `codes` and `name`
   // (Mac Roman, cut to kMaxFlattenedNameLength); the data fork starts at
   // `resume_offset` and holds the file's length (its low 32 bits) less the
-  // offset, none when the offset is not below the length. Raises class 4 when
-  // the file cannot be opened.
+  // offset, none when the offset is not below the length (and less the last
+  // bytes that would take the whole stream's size past 32 bits). Raises class 4
+  // when the file cannot be opened.
   FileFlattener(FileSystem& file_system, const std::filesystem::path& host, std::string_view name,
                 const TypeAndCreator& codes, uint32_t resume_offset);
 

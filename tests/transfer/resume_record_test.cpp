@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,10 +11,11 @@
 namespace vantrel::testing {
 namespace {
 
-// The 40 bytes in front of a resume record's entry count: format, version, reserved.
-ByteString RecordHead(uint16_t version = 1) {
-  ByteString head = {'R', 'F', 'L', 'T', 0, static_cast<uint8_t>(version)};
-  head.insert(head.end(), 34, 0);
+// The 40 bytes in front of a resume record's entry count: "RFLT", version 1, 34
+// reserved bytes.
+ByteString RecordHead() {
+  ByteString head = Zeros(40);
+  std::copy_n("RFLT\0\1", 6, head.begin());
   return head;
 }
 
@@ -41,8 +43,7 @@ TEST(ResumeRecord, OffsetIsTheDataEntrysWithinTheCountAndTheBytes) {
       {"beyond the bytes", Record({{0, 9}}), 0},
       {"without its reserved bytes",
        Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 8)}), 0x12345},
-      {"cut in its offset",
-       Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 7)}), 0},
+      {"cut in its offset", Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 7)}), 0},
   };
   for (const Case& c : cases) EXPECT_EQ(ResumeOffset(c.record), c.offset) << c.what;
 }
@@ -50,6 +51,8 @@ TEST(ResumeRecord, OffsetIsTheDataEntrysWithinTheCountAndTheBytes) {
 TEST(ResumeRecord, RefusesShortOrForeignRecords) {
   ByteString other_format = Record({{0, 0}});
   other_format[0] = 'X';
+  ByteString other_version = Record({{0, 0}});
+  other_version[5] = 2;
   struct Case {
     const char* what;
     ByteString record;
@@ -58,13 +61,7 @@ TEST(ResumeRecord, RefusesShortOrForeignRecords) {
   const Case cases[] = {
       {"41 bytes", Record({{0}}), kErrorCodeRecordTooShort},
       {"another format", other_format, kErrorCodeUnknownFormat},
-      {"version 2",
-       [] {
-         ByteString record = RecordHead(2);
-         record.insert(record.end(), {0, 0});
-         return record;
-       }(),
-       kErrorCodeUnknownVersion},
+      {"version 2", other_version, kErrorCodeUnknownVersion},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Raised([&] { ResumeOffset(c.record); }), std::pair(kErrorClassFormat, c.code))
@@ -73,13 +70,13 @@ TEST(ResumeRecord, RefusesShortOrForeignRecords) {
 }
 
 TEST(ResumeRecord, UploadRecordCountsTwoAndHoldsOneDataEntry) {
-  const ByteString expected = {
-      'R', 'F', 'L', 'T', 0, 1,                                //
-      0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 34 reserved
-      0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
-      0,   0,                                                  //
-      0,   2,                                                  // count
-      'D', 'A', 'T', 'A', 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0};
+  const ByteString expected = Join({
+      {'R', 'F', 'L', 'T', 0x00, 0x01},              // format, version 1
+      Zeros(34),                                     //
+      {0x00, 0x02},                                  // 2 entries
+      {'D', 'A', 'T', 'A', 0x01, 0x02, 0x03, 0x04},  // data fork, offset
+      Zeros(8),                                      //
+  });
   const auto record = UploadResumeRecord(0x01020304);
   EXPECT_EQ(ByteString(record.begin(), record.end()), expected);
 }
