@@ -24,7 +24,18 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
                      std::string_view login) {
                    return account_files::FindAccountEntry(disk, users, login);
                  }),
-      files_({file_tree_, core_.Log()}) {
+      files_({file_tree_, core_.Log()}),
+      transfers_({file_tree_, core_.Clients(), core_.Log(), core_.LogFileSet(), core_.Stats(), core_,
+                  core_, core_, clock,
+                  [&texts = news_.Texts()]() -> std::optional<std::span<const uint8_t>> {
+                    if (!texts.BannerDataLoaded()) return std::nullopt;
+                    return texts.BannerData();
+                  },
+                  [this](uint32_t address, uint32_t now) {
+                    return permanent_bans_.IsBanned(address) ||
+                           temporary_bans_.IsBanned(address, now);
+                  }},
+                 core_.GetRandom()) {
   // Each capability once; start-up runs in this order, the head administrator
   // check last, just before the listeners open.
   core_.AddCapability(bans_);
@@ -32,6 +43,7 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
   core_.AddCapability(chat_);
   core_.AddCapability(accounts_);
   core_.AddCapability(files_);
+  core_.AddCapability(transfers_);
 }
 
 }  // namespace vantrel

@@ -11,6 +11,7 @@
 #include "files/files_capability.h"
 #include "news/news_capability.h"
 #include "server/server_core.h"
+#include "transfer/transfers_capability.h"
 
 namespace asio {
 class io_context;
@@ -42,6 +43,7 @@ class CMyApplication {
   ChatCapability& Chat() { return chat_; }
   NewsCapability& News() { return news_; }
   FileTree& Files() { return file_tree_; }
+  TransfersCapability& Transfers() { return transfers_; }
 
  private:
   // The lists both the core and capabilities use, then the core, then the
@@ -55,6 +57,7 @@ class CMyApplication {
   AccountsCapability accounts_;
   FileTree file_tree_;
   FilesCapability files_;
+  TransfersCapability transfers_;
 };
 
 }  // namespace vantrel

@@ -82,7 +82,11 @@ std::optional<std::filesystem::path> FileTree::BuildFolder(
 ItemReference FileTree::Resolve(const std::filesystem::path& root,
                                 std::span<const uint8_t> path_field,
                                 std::optional<std::string_view> item_name, unsigned flags) const {
-  std::vector<std::string> levels = PathLevels(path_field);
+  return Resolve(root, PathLevels(path_field), item_name, flags);
+}
+
+ItemReference FileTree::Resolve(const std::filesystem::path& root, std::vector<std::string> levels,
+                                std::optional<std::string_view> item_name, unsigned flags) const {
   std::string item;
   if (item_name) {
     item = *item_name;

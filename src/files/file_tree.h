@@ -104,6 +104,9 @@ class FileTree {
   // class 4 code 130, whatever the flags; a leading "." stands for "-".
   ItemReference Resolve(const std::filesystem::path& root, std::span<const uint8_t> path_field,
                         std::optional<std::string_view> item_name, unsigned flags) const;
+  // The same for the levels of a path already read (PathLevels).
+  ItemReference Resolve(const std::filesystem::path& root, std::vector<std::string> levels,
+                        std::optional<std::string_view> item_name, unsigned flags) const;
 
   // What `host` names, as Resolve classifies it; with kFollowShortcuts `host`
   // becomes the target's path when it names a shortcut (or, when missing, when

@@ -39,6 +39,9 @@ struct FileStatus {
   std::time_t modification_time = 0;
   // The birth time where the file system records it, else the modification time.
   std::time_t creation_time = 0;
+  // Which file it is: its device and inode numbers (equal for two names of one file).
+  uint64_t device = 0;
+  uint64_t inode = 0;
 };
 
 // One entry of a folder as ListFolderWithStatus gives it.

@@ -134,6 +134,8 @@ std::optional<FileStatus> StatAt(int folder, const char* path, int flags) {
   status.creation_time = (info.stx_mask & STATX_BTIME) != 0
                              ? static_cast<std::time_t>(info.stx_btime.tv_sec)
                              : status.modification_time;
+  status.device = (uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
+  status.inode = info.stx_ino;
 #else
   struct stat info {};
   if (::fstatat(folder, path, &info, flags) != 0) {
@@ -144,6 +146,8 @@ std::optional<FileStatus> StatAt(int folder, const char* path, int flags) {
   status.size = static_cast<uint64_t>(info.st_size);
   status.modification_time = info.st_mtime;
   status.creation_time = info.st_mtime;
+  status.device = static_cast<uint64_t>(info.st_dev);
+  status.inode = static_cast<uint64_t>(info.st_ino);
 #endif
   return status;
 }

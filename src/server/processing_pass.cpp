@@ -12,11 +12,6 @@
 namespace vantrel {
 namespace {
 
-// True when the unsigned difference now - since is strictly greater than `limit`.
-bool Exceeds(uint32_t now, uint32_t since, uint32_t limit) {
-  return now - since > limit;
-}
-
 std::string IncompatibleVersionText(const std::array<uint8_t, 4>& magic, uint16_t sub_version) {
   char text[64];
   std::snprintf(text, sizeof text, "Incompatible version (%.4s%hu)",

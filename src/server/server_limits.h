@@ -35,4 +35,10 @@ inline constexpr uint64_t kOpenFilesReserved = 64;
 inline constexpr uint32_t kConnectionFloodWindowSeconds = 30;
 inline constexpr uint32_t kConnectionFloodRunLimit = 10;
 
+// Whether a time rule fires: the unsigned difference now - since (seconds
+// clock) is strictly greater than `limit`.
+inline bool Exceeds(uint32_t now, uint32_t since, uint32_t limit) {
+  return now - since > limit;
+}
+
 }  // namespace vantrel

@@ -3,11 +3,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/type_codes.h"
 #include "platform/file_system.h"
@@ -30,6 +32,8 @@ inline constexpr size_t kMaxFlattenedNameLength = 63;
 // The shortest resume record accepted, and the one the server builds.
 inline constexpr size_t kMinResumeRecordSize = 42;
 inline constexpr size_t kUploadResumeRecordSize = 58;
+// How much of a received information fork is kept.
+inline constexpr size_t kKeptInfoForkSize = 592;
 
 // Error codes of class 1 for damaged streams and records.
 inline constexpr int16_t kErrorClassFormat = 1;
@@ -74,10 +78,11 @@ class FileFlattener {
 
  private:
   std::unique_ptr<ReadableFile> file_;
-  std::string head_;          // the file header, the information fork and its header, the data fork header
+  // The file header, the information fork's header and data, the data fork's header.
+  std::vector<uint8_t> head_;
   uint32_t data_offset_ = 0;  // where the data fork starts in the file
   uint32_t data_size_ = 0;
-  uint32_t position_ = 0;     // in the whole stream
+  uint32_t position_ = 0;  // in the whole stream
 };
 
 // A flattened stream written into a host file, for an upload. Forks of any type
@@ -97,7 +102,7 @@ class FileUnflattener {
   // Consumes the next bytes of the stream, in any pieces. Raises class 1: code 8
   // for a format other than "FILP" or a compression other than 0, code 7 for a
   // version other than 1; class 4 when the file cannot be written. After a
-  // raise the stream cannot go on.
+  // raise the stream cannot go on: every later Write raises the same failure.
   void Write(std::span<const uint8_t> bytes);
 
   // Makes what was written durable and closes the file; raises class 4 when
@@ -105,12 +110,31 @@ class FileUnflattener {
   void Close();
 
  private:
-  // Implementation's own state: the stage (file header, fork header, fork
-  // data, between forks), the position within it, the buffers, the current
-  // fork's type and size.
+  enum class Stage : uint8_t { kFileHeader, kForkHeader, kForkData };
+
+  // Collects the bytes of the header of `stage_` from the front of `bytes`;
+  // true once the header is whole.
+  bool CollectHeader(std::span<const uint8_t>& bytes, size_t header_size);
+  // Checks the whole file header or fork header and moves to the next stage.
+  void EndFileHeader();
+  void EndForkHeader();
+  // Takes the current fork's data from the front of `bytes`.
+  void TakeForkData(std::span<const uint8_t>& bytes);
+
   std::unique_ptr<WritableFile> file_;
   uint32_t start_offset_ = 0;
-  // ... (the implementer adds what the stages need)
+  Stage stage_ = Stage::kFileHeader;
+  // The header being collected (kFlatFileHeaderSize bytes at most) and how
+  // much of it is there.
+  std::array<uint8_t, kFlatFileHeaderSize> header_{};
+  size_t header_filled_ = 0;
+  // The current fork's type and the bytes of its data still to come.
+  std::array<uint8_t, 4> fork_type_{};
+  uint32_t fork_remaining_ = 0;
+  // The start of the latest information fork (kKeptInfoForkSize bytes at most).
+  std::vector<uint8_t> info_;
+  // The failure raised, raised again by every later Write.
+  std::exception_ptr failure_;
 };
 
 }  // namespace vantrel
