@@ -66,7 +66,7 @@ std::vector<uint8_t> FlattenedHead(std::string_view name, uint32_t data_size) {
 }
 
 FlattenedReader::FlattenedReader(DataHandler on_data) : on_data_(std::move(on_data)) {
-  head_.reserve(kFileHeaderSize);
+  head_.reserve(kFlatFileHeaderSize);
 }
 
 void FlattenedReader::Invalid(std::string reason) {
@@ -145,7 +145,7 @@ size_t FlattenedReader::Feed(std::span<const uint8_t> bytes) {
   while (state_ == State::kNeedMore) {
     switch (phase_) {
       case Phase::kFileHeader:
-        if (!TakeHead(bytes, at, kFileHeaderSize)) return at;
+        if (!TakeHead(bytes, at, kFlatFileHeaderSize)) return at;
         OnFileHeader();
         head_.clear();
         break;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "transfer/flattened_file.h"
+
 namespace vantrel::transfer {
 
 // The flattened file as a client sends and reads it on a transfer connection,
@@ -18,10 +20,8 @@ namespace vantrel::transfer {
 // fork "INFO" is "MWIN", type, creator, 58 zero bytes, the name's length (2
 // bytes), the name and 2 zero bytes; the data fork "DATA" holds the file's bytes.
 
-inline constexpr size_t kFileHeaderSize = 24;
-inline constexpr size_t kForkHeaderSize = 16;
-// The information fork without its name.
-inline constexpr size_t kInfoForkFixedSize = 74;
+// The layout's sizes are the server's (transfer/flattened_file.h).
+
 // The longest name the tool writes into an information fork.
 inline constexpr size_t kMaxInfoName = 255;
 
@@ -33,7 +33,7 @@ std::vector<uint8_t> FlattenedHead(std::string_view name, uint32_t data_size);
 
 // The size of FlattenedHead(name, ...) for a name of `name_size` bytes.
 constexpr uint64_t FlattenedHeadSize(size_t name_size) {
-  return kFileHeaderSize + kForkHeaderSize + kInfoForkFixedSize + name_size + kForkHeaderSize;
+  return kFlatFileHeaderSize + kForkHeaderSize + kInfoForkFixedSize + name_size + kForkHeaderSize;
 }
 
 // Reads a download's flattened file as it arrives, in any split: checks the

@@ -82,10 +82,11 @@ bool ReleasesDownload(std::span<const uint8_t> fields, const Reference& referenc
 
 std::array<uint8_t, kTransferHeaderSize> TransferHeader(const Reference& reference,
                                                         uint32_t data_size) {
-  std::array<uint8_t, kTransferHeaderSize> header{};  // kind 0 and the reserved bytes stay 0
+  std::array<uint8_t, kTransferHeaderSize> header{};  // the reserved bytes stay 0
   std::copy(kTransferMagic.begin(), kTransferMagic.end(), header.begin());
   std::copy(reference.begin(), reference.end(), header.begin() + 4);
   Put32(header.data() + 8, data_size);
+  Put16(header.data() + 12, kTransferKindFile);
   return header;
 }
 

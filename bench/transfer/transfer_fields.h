@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "transfer/transfer_header.h"
+
 namespace vantrel::transfer {
 
 // What a client sends and reads to transfer a file: the fields of 202
@@ -16,15 +18,9 @@ namespace vantrel::transfer {
 // download's place in the queue), and the header that opens a transfer
 // connection to the server's port + 1.
 
-// Fields of the transfers beyond those of the file list.
-inline constexpr uint16_t kFieldTransferSize = 108;   // bytes the transfer connection carries
-inline constexpr uint16_t kFieldQueuePosition = 116;  // downloads ahead; 0 = it may start
-
 // A reference number as the server sent it in field 107: four bytes the client
 // hands back unchanged, never read as a number.
 using Reference = std::array<uint8_t, 4>;
-
-inline constexpr size_t kTransferHeaderSize = 16;
 
 // The field list of 202: the name (201) and, unless `folder` is empty, the
 // path (202) of the folder at the top of the shared files that holds it.
@@ -55,8 +51,8 @@ std::optional<Reference> ReadUploadReply(std::span<const uint8_t> fields, std::s
 bool ReleasesDownload(std::span<const uint8_t> fields, const Reference& reference);
 
 // The 16 bytes that open a transfer connection: "VNXF", the reference, the
-// data size (0 for a download, the flattened bytes for an upload), kind 0 (a
-// file) and 2 zero bytes.
+// data size (0 for a download, the flattened bytes for an upload), the kind
+// kTransferKindFile and 2 zero bytes.
 std::array<uint8_t, kTransferHeaderSize> TransferHeader(const Reference& reference,
                                                         uint32_t data_size);
 
