@@ -64,9 +64,8 @@ class DownloadClient {
   // Asks for the file and waits until the server lets the download start.
   bool Request(ListingClock::time_point deadline, std::string& error) {
     std::string reply_error;
-    bool released = false;
-    session_.WatchTransactions(kTranDownloadQueuePosition, [&](std::span<const uint8_t> fields) {
-      if (ticket_ && ReleasesDownload(fields, ticket_->reference)) released = true;
+    session_.WatchTransactions(kTranDownloadQueuePosition, [this](std::span<const uint8_t> fields) {
+      if (ticket_ && ReleasesDownload(fields, ticket_->reference)) released_ = true;
     });
     const auto read_reply = [&](std::span<const uint8_t> fields) {
       ticket_ = ReadDownloadReply(fields, reply_error);
@@ -80,7 +79,7 @@ class DownloadClient {
       return false;
     }
     queued_ = ticket_->queue_position > 0;
-    if (queued_ && !session_.Await([&] { return released; }, deadline, error)) {
+    if (queued_ && !session_.Await([this] { return released_; }, deadline, error)) {
       error = "waiting in the queue: " + error;
       return false;
     }
@@ -165,6 +164,7 @@ class DownloadClient {
   bool differs_ = false;
   std::optional<DownloadTicket> ticket_;
   bool queued_ = false;
+  bool released_ = false;  // by a 211 saying its turn has come
   uint64_t data_bytes_ = 0;
   uint64_t stream_bytes_ = 0;
   ListingClock::time_point end_{};
