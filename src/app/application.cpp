@@ -25,8 +25,8 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
                    return account_files::FindAccountEntry(disk, users, login);
                  }),
       files_({file_tree_, core_.Log()}),
-      transfers_({file_tree_, core_.Clients(), core_.Log(), core_.LogFileSet(), core_.Stats(), core_,
-                  core_, core_, clock,
+      transfers_({file_tree_, core_.Clients(), core_.Log(), core_.LogFileSet(), core_.Stats(),
+                  core_, core_, core_, clock,
                   [&texts = news_.Texts()]() -> std::optional<std::span<const uint8_t>> {
                     if (!texts.BannerDataLoaded()) return std::nullopt;
                     return texts.BannerData();

@@ -39,6 +39,13 @@ void ServerCore::RunPass() {
 }
 
 void ServerCore::AcceptConnections() {
+  while (transfer_listener_) {
+    auto transport = transfer_listener_->TakeAccepted();
+    if (!transport) break;
+    if (shutting_down_) continue;  // disposed at once
+    const uint32_t address = transport->PeerAddress();
+    HandOverTransferConnection(std::move(transport), address);
+  }
   if (!listener_) return;
   while (auto transport = listener_->TakeAccepted()) {
     if (shutting_down_) continue;  // disposed at once

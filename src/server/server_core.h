@@ -197,9 +197,10 @@ class ServerCore final : public PassRequester,
   std::vector<Capability*> capabilities_;
   // What the client connections may queue to be sent, all together; outlives them.
   SendBudget send_budget_;
-  std::optional<TcpListener> listener_;  // client connections on P
-  // Transfers on P + 1 and the tunnel on P + 2 and P + 3: until those are
-  // served, connections to them are accepted and closed.
+  std::optional<TcpListener> listener_;           // client connections on P
+  std::optional<TcpListener> transfer_listener_;  // transfer connections on P + 1
+  // The tunnel on P + 2 and P + 3: until it is served, connections to them are
+  // accepted and closed.
   std::vector<std::unique_ptr<TcpListener>> other_listeners_;
   uint16_t port_in_use_ = 0;
   std::vector<PendingConnection> pending_;

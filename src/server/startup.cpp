@@ -28,9 +28,10 @@ constexpr const char* kBindFailureAlertText =
     "Please change the \"Server IP\" or \"Server port number\" from \"Options/General\" and "
     "restart the server.";
 
-// Listeners after the client listener: transfers (P + 1), then the tunnel's
+// The tunnel's listeners, after the client (P) and transfer (P + 1) ones: its
 // client (P + 2) and transfer (P + 3) ports.
-constexpr int kOtherListeners = 3;
+constexpr int kFirstTunnelOffset = 2;
+constexpr int kTunnelListeners = 2;
 
 }  // namespace
 
@@ -85,7 +86,12 @@ bool ServerCore::OpenListeners(uint16_t port) {
     listener_->Open(
         address, port, MaxListenBacklog(), [this] { RequestPass(); }, &send_budget_);
     listener_->SetFailureNotify([this](int error) { OnAcceptFailure(error); });
-    for (int i = 1; i <= kOtherListeners; ++i) {
+    // Transfer connections are paced by their windows: they do not count in
+    // the client connections' send budget.
+    transfer_listener_.emplace(io_);
+    transfer_listener_->Open(address, static_cast<uint16_t>(port + 1), MaxListenBacklog(),
+                             [this] { RequestPass(); });
+    for (int i = kFirstTunnelOffset; i < kFirstTunnelOffset + kTunnelListeners; ++i) {
       auto listener = std::make_unique<TcpListener>(io_);
       TcpListener* raw = listener.get();
       listener->Open(address, static_cast<uint16_t>(port + i), MaxListenBacklog(), [raw] {

@@ -93,10 +93,11 @@ void DownloadFile(Transfers& transfers, Request& request) {
     task->size = length;
   } else {
     const std::span<const uint8_t> record = request.fields.Data(kFieldResumeRecord);
-    const uint32_t offset = record.empty() ? 0 : ResumeOffset(record.first(std::min<size_t>(record.size(), 512)));
+    const uint32_t offset =
+        record.empty() ? 0 : ResumeOffset(record.first(std::min<size_t>(record.size(), 512)));
     const std::string host_name = WireName(item.host.filename().native());
-    task->flattener = std::make_unique<FileFlattener>(
-        tree.Disk(), item.host, host_name, TypeAndCreatorForName(host_name), offset);
+    task->flattener = std::make_unique<FileFlattener>(tree.Disk(), item.host, host_name,
+                                                      TypeAndCreatorForName(host_name), offset);
     task->size = task->flattener->FlattenedSize();
   }
   Own(*task, request, transfers.lists.NextReference(true), name);
@@ -204,9 +205,10 @@ void CancelDownload(Transfers& transfers, Request& request) {
   if (reference != 0) {
     TransferLists& lists = transfers.lists;
     const auto plain = [](auto& task) -> TransferTask& { return *task; };
-    Withdraw(transfers, lists.waiting, [](QueuedDownload& entry) -> TransferTask& {
-      return entry.Task();
-    }, reference, request.client) ||
+    Withdraw(
+        transfers, lists.waiting,
+        [](QueuedDownload& entry) -> TransferTask& { return entry.Task(); }, reference,
+        request.client) ||
         Withdraw(transfers, lists.file_downloads, plain, reference, request.client) ||
         Withdraw(transfers, lists.folder_downloads, plain, reference, request.client);
   }

@@ -69,10 +69,9 @@ void StartFolderItem(FileSystem& disk, FolderDownload& task, uint32_t offset) {
   task.item_size = task.flattener->FlattenedSize();
   task.item_sent = 0;
   task.remaining_total = task.remaining_total - item.length + task.item_size;
-  const uint8_t size[4] = {static_cast<uint8_t>(task.item_size >> 24),
-                           static_cast<uint8_t>(task.item_size >> 16),
-                           static_cast<uint8_t>(task.item_size >> 8),
-                           static_cast<uint8_t>(task.item_size)};
+  const uint8_t size[4] = {
+      static_cast<uint8_t>(task.item_size >> 24), static_cast<uint8_t>(task.item_size >> 16),
+      static_cast<uint8_t>(task.item_size >> 8), static_cast<uint8_t>(task.item_size)};
   task.connection->Send(size);
   task.state = FolderDownloadState::kSending;
 }
@@ -137,9 +136,8 @@ bool FolderDownloadStep(Transfers& transfers, FolderDownload& task, uint32_t now
         continue;
       case FolderDownloadState::kSending: {
         const uint32_t remaining = task.item_size - task.item_sent;
-        const uint32_t n =
-            NextBufferSize(task.pacing, connection, now, remaining,
-                           task.item_size < kWindowStep ? task.item_size : 0);
+        const uint32_t n = NextBufferSize(task.pacing, connection, now, remaining,
+                                          task.item_size < kWindowStep ? task.item_size : 0);
         if (n == 0) return true;
         if (remaining != 0) SendBuffer(connection, *task.flattener, n);
         task.item_sent += n;
@@ -222,8 +220,8 @@ void IdentifyConnections(Transfers& transfers) {
       ++i;
       continue;
     }
-    const auto header = ParseTransferHeader(std::span<const uint8_t, kTransferHeaderSize>(
-        bytes.data(), kTransferHeaderSize));
+    const auto header = ParseTransferHeader(
+        std::span<const uint8_t, kTransferHeaderSize>(bytes.data(), kTransferHeaderSize));
     const bool download = header && (header->reference & 1) != 0;
     TransferTask* task = !header    ? nullptr
                          : download ? FindDownload(transfers.lists, header->reference, header->kind)
@@ -276,8 +274,8 @@ void RunQueuePass(Transfers& transfers, uint32_t now) {
       lists.waiting.erase(lists.waiting.begin() + static_cast<std::ptrdiff_t>(i));
       continue;
     }
-    const uint32_t excess = lists.LimitExcess(task.owner_id, settings.max_downloads,
-                                              settings.max_downloads_per_client);
+    const uint32_t excess =
+        lists.LimitExcess(task.owner_id, settings.max_downloads, settings.max_downloads_per_client);
     const uint32_t position = excess == 0 ? 0 : excess + kept;
     if (position == 0 || position != entry.position) {
       entry.position = position;

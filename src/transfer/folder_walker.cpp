@@ -61,9 +61,8 @@ void FolderWalker::Walk(FileSystem& file_system, const std::filesystem::path& fo
       items_.push_back({false, levels, host, status->size});
       total_file_bytes_ += status->size;
     } else if (status->kind == FileKind::kFolder &&
-               std::none_of(ancestors.begin(), ancestors.end(), [&](const FileStatus& above) {
-                 return SameFile(above, *status);
-               })) {
+               std::none_of(ancestors.begin(), ancestors.end(),
+                            [&](const FileStatus& above) { return SameFile(above, *status); })) {
       items_.push_back({true, levels, host, 0});
       ancestors.push_back(*status);
       Walk(file_system, host, levels, ancestors);

@@ -36,8 +36,7 @@ class FolderWalker {
  public:
   // Lists `folder` and everything in it. Raises class 4 when `folder` itself
   // cannot be listed; a folder inside that cannot be listed is offered empty.
-  FolderWalker(FileSystem& file_system, const std::filesystem::path& folder,
-               bool view_drop_boxes);
+  FolderWalker(FileSystem& file_system, const std::filesystem::path& folder, bool view_drop_boxes);
 
   // Files and folders in the tree, the downloaded folder not counted.
   size_t ItemCount() const { return items_.size(); }

@@ -28,7 +28,8 @@ struct TransferHeader {
 
 // The header of the first 16 bytes of a transfer connection; nothing when they
 // do not begin with "VNXF". Pure.
-std::optional<TransferHeader> ParseTransferHeader(std::span<const uint8_t, kTransferHeaderSize> bytes);
+std::optional<TransferHeader> ParseTransferHeader(
+    std::span<const uint8_t, kTransferHeaderSize> bytes);
 
 // The four bytes of a reference number in field 107: least significant first.
 std::vector<uint8_t> ReferenceBytes(uint32_t reference);

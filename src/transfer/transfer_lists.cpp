@@ -24,9 +24,8 @@ void CloseAll(std::vector<std::unique_ptr<Task>>& tasks) {
 
 template <typename Task>
 size_t CountOwnedBy(const std::vector<std::unique_ptr<Task>>& tasks, uint16_t owner_id) {
-  return static_cast<size_t>(std::count_if(tasks.begin(), tasks.end(), [&](const auto& task) {
-    return task->owner_id == owner_id;
-  }));
+  return static_cast<size_t>(std::count_if(
+      tasks.begin(), tasks.end(), [&](const auto& task) { return task->owner_id == owner_id; }));
 }
 
 // How far `count` is past `limit`: count - limit + 1 when it reached it, else 0.
@@ -55,8 +54,8 @@ uint32_t TransferLists::NextReference(bool download) {
 uint32_t TransferLists::LimitExcess(uint16_t owner_id, uint32_t max_downloads,
                                     uint32_t max_per_client) const {
   const size_t active = file_downloads.size() + folder_downloads.size();
-  const size_t owned = CountOwnedBy(file_downloads, owner_id) +
-                       CountOwnedBy(folder_downloads, owner_id);
+  const size_t owned =
+      CountOwnedBy(file_downloads, owner_id) + CountOwnedBy(folder_downloads, owner_id);
   return std::max(Excess(active, max_downloads), Excess(owned, max_per_client));
 }
 
@@ -100,7 +99,8 @@ LiveTransferCounts TransferLists::LiveCounts() const {
 ClientTransfers TransferLists::TransfersOf(const ClientSession& owner) const {
   ClientTransfers transfers;
   for (const auto& task : file_downloads) {
-    if (task->owner == &owner) transfers.file_downloads.push_back(InProgress(*task, task->size, task->sent));
+    if (task->owner == &owner)
+      transfers.file_downloads.push_back(InProgress(*task, task->size, task->sent));
   }
   for (const auto& task : folder_downloads) {
     if (task->owner == &owner) {
@@ -115,8 +115,7 @@ ClientTransfers TransferLists::TransfersOf(const ClientSession& owner) const {
   }
   for (const auto& task : folder_uploads) {
     if (task->owner == &owner) {
-      transfers.folder_uploads.push_back(
-          InProgress(*task, task->total_size, task->received_total));
+      transfers.folder_uploads.push_back(InProgress(*task, task->total_size, task->received_total));
     }
   }
   for (const QueuedDownload& entry : waiting) {

@@ -11,8 +11,8 @@ std::string ConnectionWho(const TransferTask& task) {
   return task.connection ? AddressText(task.connection->PeerAddress()) : std::string();
 }
 
-bool TaskGone(Transfers& transfers, const TransferTask& task, uint32_t now,
-              const char* closed_text, const char* no_response_text) {
+bool TaskGone(Transfers& transfers, const TransferTask& task, uint32_t now, const char* closed_text,
+              const char* no_response_text) {
   LogWindow& log = transfers.services.log;
   if (task.owner == nullptr || (task.connection && !task.connection->IsConnected())) {
     log.Line(ConnectionWho(task), closed_text);

@@ -18,8 +18,8 @@ std::string ConnectionWho(const TransferTask& task);
 // Whether the task ends now: its owner left, or its connection was closed
 // (then `closed_text` is logged), or its client never connected (then
 // `no_response_text` is logged without a source).
-bool TaskGone(Transfers& transfers, const TransferTask& task, uint32_t now,
-              const char* closed_text, const char* no_response_text);
+bool TaskGone(Transfers& transfers, const TransferTask& task, uint32_t now, const char* closed_text,
+              const char* no_response_text);
 
 // Reads exactly `count` bytes from `transport` into `out` when that many have
 // arrived; false (and nothing read) otherwise.

@@ -49,8 +49,8 @@ struct Pacing {
 
 // A file download: the flattened file, or in view mode its raw bytes.
 struct FileDownload : TransferTask {
-  std::unique_ptr<FileFlattener> flattener;   // released once everything is queued
-  std::unique_ptr<ReadableFile> view_file;    // view mode only
+  std::unique_ptr<FileFlattener> flattener;  // released once everything is queued
+  std::unique_ptr<ReadableFile> view_file;   // view mode only
   uint32_t view_offset = 0;
   uint32_t size = 0;  // bytes to send
   uint32_t sent = 0;  // bytes queued on the connection
@@ -70,7 +70,7 @@ struct FolderDownload : TransferTask {
   std::unique_ptr<FolderWalker> walker;
   const WalkedItem* current = nullptr;
   std::unique_ptr<FileFlattener> flattener;  // the current file's
-  uint64_t remaining_total = 0;  // bytes still to send in all, as first announced
+  uint64_t remaining_total = 0;              // bytes still to send in all, as first announced
   uint64_t sent_total = 0;
   uint32_t item_size = 0;  // the current file's flattened size
   uint32_t item_sent = 0;
@@ -93,15 +93,15 @@ struct FileUpload : TransferTask {
 
 // A folder upload's dialogue with its client.
 enum class FolderUploadState : uint8_t {
-  kStart,        // action 3 is to be sent
-  kHeaderLength, // waiting for an item header's length
-  kHeader,       // waiting for the item header
-  kItemSize,     // waiting for the size of a file's flattened bytes
-  kItemData,     // receiving them
+  kStart,         // action 3 is to be sent
+  kHeaderLength,  // waiting for an item header's length
+  kHeader,        // waiting for the item header
+  kItemSize,      // waiting for the size of a file's flattened bytes
+  kItemData,      // receiving them
 };
 
 struct FolderUpload : TransferTask {
-  std::filesystem::path folder;  // the uploaded folder
+  std::filesystem::path folder;   // the uploaded folder
   std::filesystem::path partial;  // the current file's partial file
   std::unique_ptr<FileUnflattener> unflattener;
   uint64_t total_size = 0;  // the request's size, less what was already there

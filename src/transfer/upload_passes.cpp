@@ -29,8 +29,8 @@ uint32_t ReceiveInto(Transport& connection, FileUnflattener& unflattener, uint32
   uint32_t received = 0;
   std::vector<uint8_t> buffer;
   while (received < limit && connection.BytesAvailable() > 0) {
-    buffer.resize(std::min<size_t>({kUploadReadBytes, connection.BytesAvailable(),
-                                    static_cast<size_t>(limit - received)}));
+    buffer.resize(std::min<size_t>(
+        {kUploadReadBytes, connection.BytesAvailable(), static_cast<size_t>(limit - received)}));
     buffer.resize(connection.Read(buffer));
     unflattener.Write(buffer);
     received += static_cast<uint32_t>(buffer.size());
@@ -47,7 +47,8 @@ void Finish(FileSystem& disk, const std::filesystem::path& partial,
   const std::string name = WireName(partial.filename().native());
   if (!name.ends_with(kPartialSuffix)) return;
   const std::string final_name = SanitiseName(name.substr(0, name.size() - kPartialSuffix.size()));
-  disk.MoveItem(partial, partial.parent_path() / HostEntryName(disk, partial.parent_path(), final_name));
+  disk.MoveItem(partial,
+                partial.parent_path() / HostEntryName(disk, partial.parent_path(), final_name));
 }
 
 // Whether an upload ends without completing: its owner left, its connection
@@ -55,9 +56,8 @@ void Finish(FileSystem& disk, const std::filesystem::path& partial,
 // connected ("Upload aborted (no response)").
 bool UploadAborted(Transfers& transfers, const TransferTask& task, uint32_t now) {
   LogWindow& log = transfers.services.log;
-  if (task.owner == nullptr ||
-      (task.connection &&
-       (!task.connection->IsConnected() || Exceeds(now, task.time, kUploadIdleSeconds)))) {
+  if (task.owner == nullptr || (task.connection && (!task.connection->IsConnected() ||
+                                                    Exceeds(now, task.time, kUploadIdleSeconds)))) {
     log.Line(ConnectionWho(task), kUploadAbortedLogText);
     if (task.connection) task.connection->Disconnect();
     return true;
@@ -93,8 +93,8 @@ bool EndItem(Transfers& transfers, FolderUpload& task, bool at_header, bool fail
   Transport& connection = *task.connection;
   if (at_header) Send16(connection, kActionNextItem);
   if (++task.items_done >= task.item_count) {
-    transfers.services.log.Line(ConnectionWho(task), failed ? kFolderItemFailedLogText
-                                                             : kFolderUploadCompleteLogText);
+    transfers.services.log.Line(ConnectionWho(task),
+                                failed ? kFolderItemFailedLogText : kFolderUploadCompleteLogText);
     connection.CloseGracefully();
     return false;
   }

@@ -19,8 +19,8 @@ constexpr TypeAndCreator kText = {MakeFourCharCode("TEXT"), MakeFourCharCode("tt
 
 // The 135 bytes in front of the data of a file "a.txt" (TEXT/ttxt) whose data
 // fork's size has the 4 bytes `data_size`.
-std::string HeadOfATxt(const Bytes& data_size) {
-  const Bytes head = Join({
+std::string HeadOfATxt(const ByteString& data_size) {
+  const ByteString head = Join({
       {'F', 'I', 'L', 'P', 0x00, 0x01},                              // format, version 1
       Zeros(16),                                                     //
       {0x00, 0x02},                                                  // 2 forks

@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Version 1, announcing 3 forks (a count nothing relies on).
-const Bytes kFileHeader = Join({{'F', 'I', 'L', 'P', 0x00, 0x01}, Zeros(16), {0x00, 0x03}});
+const ByteString kFileHeader = Join({{'F', 'I', 'L', 'P', 0x00, 0x01}, Zeros(16), {0x00, 0x03}});
 
 class FileUnflattenerTest : public ::testing::Test {
  protected:
@@ -32,7 +32,7 @@ class FileUnflattenerTest : public ::testing::Test {
 
   // Writes `stream` into a new unflattener over `path` in pieces of `piece`
   // bytes, then closes it.
-  static void Unflatten(const fs::path& path, const Bytes& stream, size_t piece) {
+  static void Unflatten(const fs::path& path, const ByteString& stream, size_t piece) {
     FileUnflattener unflattener(FileSystem::Default(), path);
     for (size_t at = 0; at < stream.size(); at += piece) {
       unflattener.Write(std::span(stream).subspan(at, std::min(piece, stream.size() - at)));
@@ -46,14 +46,14 @@ class FileUnflattenerTest : public ::testing::Test {
 TEST_F(FileUnflattenerTest, StoresOnlyTheDataForkHoweverTheStreamIsSplit) {
   // An information fork longer than what is kept of it, an empty fork, a fork
   // of another type, then the data fork.
-  const Bytes info =
-      Join({{'I', 'N', 'F', 'O'}, Zeros(8), {0x00, 0x00, 0x02, 0x58}, Bytes(600, 'i')});
-  const Bytes empty_fork = Join({{'N', 'O', 'N', 'E'}, Zeros(12)});
-  const Bytes other_fork =
+  const ByteString info =
+      Join({{'I', 'N', 'F', 'O'}, Zeros(8), {0x00, 0x00, 0x02, 0x58}, ByteString(600, 'i')});
+  const ByteString empty_fork = Join({{'N', 'O', 'N', 'E'}, Zeros(12)});
+  const ByteString other_fork =
       Join({{'M', 'A', 'C', 'R'}, Zeros(8), {0x00, 0x00, 0x00, 0x03}, {'r', 'r', 'r'}});
-  const Bytes data =
+  const ByteString data =
       Join({{'D', 'A', 'T', 'A'}, Zeros(8), {0x00, 0x00, 0x00, 0x05}, {'h', 'e', 'l', 'l', 'o'}});
-  const Bytes stream = Join({kFileHeader, info, empty_fork, other_fork, data});
+  const ByteString stream = Join({kFileHeader, info, empty_fork, other_fork, data});
   for (size_t piece : {stream.size(), size_t{1}, size_t{7}}) {
     const fs::path path = EmptyFile();
     Unflatten(path, stream, piece);
@@ -73,17 +73,17 @@ TEST_F(FileUnflattenerTest, ResumedUploadGoesOnAfterWhatTheFileHolds) {
 }
 
 TEST_F(FileUnflattenerTest, RefusesAnotherFormatVersionOrCompression) {
-  const Bytes fork = Join({{'D', 'A', 'T', 'A'}, Zeros(8), {0x00, 0x00, 0x00, 0x01}, {'x'}});
+  const ByteString fork = Join({{'D', 'A', 'T', 'A'}, Zeros(8), {0x00, 0x00, 0x00, 0x01}, {'x'}});
   struct Case {
     const char* what;
-    Bytes stream;
+    ByteString stream;
     int16_t code;
   };
-  Bytes other_format = Join({kFileHeader, fork});
+  ByteString other_format = Join({kFileHeader, fork});
   other_format[3] = 'X';
-  Bytes other_version = Join({kFileHeader, fork});
+  ByteString other_version = Join({kFileHeader, fork});
   other_version[5] = 2;
-  Bytes compressed = Join({kFileHeader, fork});
+  ByteString compressed = Join({kFileHeader, fork});
   compressed[24 + 7] = 1;
   const Case cases[] = {{"format", other_format, kErrorCodeUnknownFormat},
                         {"version", other_version, kErrorCodeUnknownVersion},
@@ -99,11 +99,11 @@ TEST_F(FileUnflattenerTest, RefusesAnotherFormatVersionOrCompression) {
 }
 
 TEST_F(FileUnflattenerTest, FullDiskRaisesClass4) {
-  const Bytes stream = Join({kFileHeader,
-                             {'D', 'A', 'T', 'A'},
-                             Zeros(8),
-                             {0x00, 0x00, 0x00, 0x04},
-                             {'d', 'a', 't', 'a'}});
+  const ByteString stream = Join({kFileHeader,
+                                  {'D', 'A', 'T', 'A'},
+                                  Zeros(8),
+                                  {0x00, 0x00, 0x00, 0x04},
+                                  {'d', 'a', 't', 'a'}});
   FaultInjectingFileSystem disk(FileSystem::Default());
   {
     FileUnflattener unflattener(disk, EmptyFile());

@@ -11,25 +11,25 @@ namespace vantrel::testing {
 namespace {
 
 // The 40 bytes in front of a resume record's entry count: format, version, reserved.
-Bytes RecordHead(uint16_t version = 1) {
-  Bytes head = {'R', 'F', 'L', 'T', 0, static_cast<uint8_t>(version)};
+ByteString RecordHead(uint16_t version = 1) {
+  ByteString head = {'R', 'F', 'L', 'T', 0, static_cast<uint8_t>(version)};
   head.insert(head.end(), 34, 0);
   return head;
 }
 
-Bytes Record(std::initializer_list<Bytes> tail) {
-  Bytes record = RecordHead();
-  for (const Bytes& part : tail) record.insert(record.end(), part.begin(), part.end());
+ByteString Record(std::initializer_list<ByteString> tail) {
+  ByteString record = RecordHead();
+  for (const ByteString& part : tail) record.insert(record.end(), part.begin(), part.end());
   return record;
 }
 
-const Bytes kInfoEntry = {'I', 'N', 'F', 'O', 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0};
-const Bytes kDataEntry = {'D', 'A', 'T', 'A', 0, 1, 0x23, 0x45, 0, 0, 0, 0, 0, 0, 0, 0};
+const ByteString kInfoEntry = {'I', 'N', 'F', 'O', 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0};
+const ByteString kDataEntry = {'D', 'A', 'T', 'A', 0, 1, 0x23, 0x45, 0, 0, 0, 0, 0, 0, 0, 0};
 
 TEST(ResumeRecord, OffsetIsTheDataEntrysWithinTheCountAndTheBytes) {
   struct Case {
     const char* what;
-    Bytes record;
+    ByteString record;
     uint32_t offset;
   };
   const Case cases[] = {
@@ -40,18 +40,19 @@ TEST(ResumeRecord, OffsetIsTheDataEntrysWithinTheCountAndTheBytes) {
       {"beyond the count", Record({{0, 1}, kInfoEntry, kDataEntry}), 0},
       {"beyond the bytes", Record({{0, 9}}), 0},
       {"without its reserved bytes",
-       Record({{0, 1}, Bytes(kDataEntry.begin(), kDataEntry.begin() + 8)}), 0x12345},
-      {"cut in its offset", Record({{0, 1}, Bytes(kDataEntry.begin(), kDataEntry.begin() + 7)}), 0},
+       Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 8)}), 0x12345},
+      {"cut in its offset",
+       Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 7)}), 0},
   };
   for (const Case& c : cases) EXPECT_EQ(ResumeOffset(c.record), c.offset) << c.what;
 }
 
 TEST(ResumeRecord, RefusesShortOrForeignRecords) {
-  Bytes other_format = Record({{0, 0}});
+  ByteString other_format = Record({{0, 0}});
   other_format[0] = 'X';
   struct Case {
     const char* what;
-    Bytes record;
+    ByteString record;
     int16_t code;
   };
   const Case cases[] = {
@@ -59,7 +60,7 @@ TEST(ResumeRecord, RefusesShortOrForeignRecords) {
       {"another format", other_format, kErrorCodeUnknownFormat},
       {"version 2",
        [] {
-         Bytes record = RecordHead(2);
+         ByteString record = RecordHead(2);
          record.insert(record.end(), {0, 0});
          return record;
        }(),
@@ -72,14 +73,15 @@ TEST(ResumeRecord, RefusesShortOrForeignRecords) {
 }
 
 TEST(ResumeRecord, UploadRecordCountsTwoAndHoldsOneDataEntry) {
-  const Bytes expected = {'R', 'F', 'L', 'T', 0, 1,                                //
-                          0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 34 reserved
-                          0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
-                          0,   0,                                                  //
-                          0,   2,                                                  // count
-                          'D', 'A', 'T', 'A', 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0};
+  const ByteString expected = {
+      'R', 'F', 'L', 'T', 0, 1,                                //
+      0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // 34 reserved
+      0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
+      0,   0,                                                  //
+      0,   2,                                                  // count
+      'D', 'A', 'T', 'A', 1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0};
   const auto record = UploadResumeRecord(0x01020304);
-  EXPECT_EQ(Bytes(record.begin(), record.end()), expected);
+  EXPECT_EQ(ByteString(record.begin(), record.end()), expected);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace vantrel {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using ByteString = std::vector<uint8_t>;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -32,14 +32,15 @@ TEST(TransferHeader, ReferenceBytesAreLeastSignificantFirst) {
 }
 
 TEST(FolderItemHeader, EncodesLengthKindAndLevels) {
-  EXPECT_EQ(EncodeFolderItemHeader({true, {"Sub", "a.txt"}}),
-            Bytes({0, 18, 0, 1, 0, 2, 0, 0, 3, 'S', 'u', 'b', 0, 0, 5, 'a', '.', 't', 'x', 't'}));
-  EXPECT_EQ(EncodeFolderItemHeader({false, {"b"}}), Bytes({0, 8, 0, 0, 0, 1, 0, 0, 1, 'b'}));
+  EXPECT_EQ(
+      EncodeFolderItemHeader({true, {"Sub", "a.txt"}}),
+      ByteString({0, 18, 0, 1, 0, 2, 0, 0, 3, 'S', 'u', 'b', 0, 0, 5, 'a', '.', 't', 'x', 't'}));
+  EXPECT_EQ(EncodeFolderItemHeader({false, {"b"}}), ByteString({0, 8, 0, 0, 0, 1, 0, 0, 1, 'b'}));
 }
 
 TEST(FolderItemHeader, DecodesBitZeroOfTheKindAndTheLevelsAsAPathField) {
   struct Case {
-    Bytes body;
+    ByteString body;
     bool is_folder;
     std::vector<std::string> levels;
   };

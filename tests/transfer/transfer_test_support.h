@@ -11,16 +11,16 @@
 
 namespace vantrel::testing {
 
-using Bytes = std::vector<uint8_t>;
+using ByteString = std::vector<uint8_t>;
 
-inline Bytes Join(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+inline ByteString Join(std::initializer_list<ByteString> parts) {
+  ByteString all;
+  for (const ByteString& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
 }
 
-inline Bytes Zeros(size_t count) {
-  return Bytes(count, 0x00);
+inline ByteString Zeros(size_t count) {
+  return ByteString(count, 0x00);
 }
 
 // The class and code of the Omberly::CException `call` raised; {0, 0} when it
@@ -34,7 +34,7 @@ inline std::pair<int16_t, int16_t> Raised(const std::function<void()>& call) {
   return {0, 0};
 }
 
-// Bytes 0, 1, 2 … 250, 0, 1 …: a file whose every offset is told apart from
+// ByteString 0, 1, 2 … 250, 0, 1 …: a file whose every offset is told apart from
 // its near neighbours.
 inline std::string Counting(size_t size) {
   std::string bytes(size, '\0');
