@@ -24,36 +24,32 @@ function cell(measure, source) {
   return sprintf("%-26s", sprintf("%.2f (%.2f-%.2f)", med, low, high))
 }
 
-function row(label, measure, other, ratio_label,    ours, theirs) {
+function row(label, measure, other,    ours, theirs) {
   ours = figures(measure, "vantrel") ? med : ""
   theirs = figures(measure, other) ? med : ""
   printf "  %-40s %s %s", label, cell(measure, "vantrel"), cell(measure, other)
-  if (ours != "" && theirs != "" && theirs > 0) {
-    printf "%6.2f  %s", ours / theirs, ratio_label
-    ratios = ratios sprintf("  %-44s %6.2f\n", ratio_label, ours / theirs)
-  }
+  if (ours != "" && theirs != "" && theirs > 0) printf "%5.2f", ours / theirs
   printf "\n"
 }
 
 function memory(label, measure) {
   if (!figures(measure, "vantrel")) return
-  printf "  %-16s %8.1f MiB (%.1f-%.1f)\n", label, med, low, high
+  printf "  %-16s %7.1f MiB (%.1f-%.1f)\n", label, med, low, high
 }
 
 END {
   printf "\nTransfers over 127.0.0.1, median of the runs (lowest-highest):\n"
   printf "  %-40s %-26s %-26s %s\n", "", "vantrel-server", "nginx, or dd", "ratio"
-  row(sprintf("download of %d MiB, MiB/s", big), "download", "nginx", "download / nginx")
-  row("CPU per GiB sent, s", "cpu", "nginx", "CPU per GiB, server / nginx")
-  row(sprintf("%d downloads of %d MiB at once, MiB/s", clients, small), "many", "nginx",
-      sprintf("%d downloads at once / nginx", clients))
-  row(sprintf("upload of %d MiB (dd), MiB/s", big), "upload", "dd", "upload / dd")
+  row(sprintf("download of %d MiB, MiB/s", big), "download", "nginx")
+  row("CPU per GiB sent, s", "cpu", "nginx")
+  row(sprintf("%d downloads of %d MiB at once, MiB/s", clients, small), "many", "nginx")
+  row(sprintf("upload of %d MiB (dd), MiB/s", big), "upload", "dd")
+  printf "  The ratios are of the medians, the Vantrel server's to the other's: above 1,\n"
+  printf "  it is faster, or spends more CPU per GiB.\n"
   printf "\nThe Vantrel server's memory around the %d downloads at once:\n", clients
   memory("resident before", "rss_before")
   memory("resident after", "rss_after")
-  memory("peak after", "hwm_after")
-  printf "\nRatios of the medians (above 1: the Vantrel server is faster, or uses more CPU):\n%s",
-         ratios
+  memory("peak (VmHWM)", "hwm_after")
   printf "\nA download through the Vantrel server is timed from its request (202) to the\n"
   printf "last byte, its login not counted; curl's from its connection to the last byte.\n"
   printf "Downloads at once: all the bytes over the time of the longest, all requests sent\n"
