@@ -36,6 +36,8 @@ fail() {
 
 # shellcheck source-path=SCRIPTDIR source=../load/server_control.sh
 source "$ROOT/bench/load/server_control.sh"
+# shellcheck source-path=SCRIPTDIR source=nginx_control.sh
+source "$ROOT/bench/files/nginx_control.sh"
 
 WORK=$(mktemp -d /tmp/vantrel-listing.XXXXXX)
 # The server folder the Vantrel server runs in; nginx serves its Files/.
@@ -48,13 +50,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-install_nginx() {
-  command -v nginx >/dev/null && return
-  echo "Installing nginx (for this comparison only) ..."
-  apt-get install -y nginx >/dev/null || { apt-get update >/dev/null && apt-get install -y nginx >/dev/null; }
-  command -v nginx >/dev/null || fail "nginx could not be installed"
-}
 
 check_settings() {
   [[ $REPEAT =~ ^[1-9][0-9]*$ ]] || fail "REPEAT must be a positive number"
@@ -82,47 +77,6 @@ make_folder() {
   done
 }
 
-# Starts nginx on 127.0.0.1:$1 serving $SHARED with an autoindex: one worker,
-# no access log, its error log, PID file and temporary folders in $2.
-start_nginx() {
-  local port=$1 dir=$2
-  mkdir -p "$dir/temp"
-  cat >"$dir/nginx.conf" <<CONF
-daemon off;
-master_process on;
-worker_processes 1;
-# The worker reads the files as the user who runs the script.
-user $(id -un) $(id -gn);
-pid $dir/nginx.pid;
-error_log $dir/error.log;
-events {
-  worker_connections 64;
-}
-http {
-  access_log off;
-  # One client lists for the whole run over one connection.
-  keepalive_requests 1000000;
-  client_body_temp_path $dir/temp/body;
-  proxy_temp_path $dir/temp/proxy;
-  fastcgi_temp_path $dir/temp/fastcgi;
-  uwsgi_temp_path $dir/temp/uwsgi;
-  scgi_temp_path $dir/temp/scgi;
-  server {
-    listen 127.0.0.1:$port;
-    root $SHARED;
-    location / {
-      autoindex on;
-    }
-  }
-}
-CONF
-  # The master process, started here, ends its worker when it ends.
-  "${SERVER_CPU[@]}" nginx -p "$dir" -e "$dir/error.log" -c "$dir/nginx.conf" </dev/null \
-    >"$dir/server.log" 2>&1 &
-  SERVER_PID=$!
-  wait_listening "$port" "$dir/error.log"
-}
-
 # Runs one measurement and appends its "figures:" line to $WORK/figures.
 run_once() {
   local target=$1 run=$2 port dir log figures
@@ -136,7 +90,8 @@ run_once() {
     args=(vantrel "${args[@]}" --folder "$FOLDER")
   else
     log="$dir/error.log"
-    start_nginx "$port" "$dir"
+    # One client lists for the whole run over one connection.
+    start_nginx "$port" "$dir" "$SHARED" "keepalive_requests 1000000;" "autoindex on;"
     args=(http "${args[@]}" --url "/$FOLDER/")
   fi
   if ! "${TOOL_CPU[@]}" "$BUILD/bench/files/vantrel_listing" "${args[@]}" >"$dir/listing.txt" 2>&1; then
@@ -153,16 +108,8 @@ run_once() {
     "$(figure "$figures" bytes_per_listing) bytes per listing"
 }
 
-# The value of `key` in a "figures:" line.
-figure() {
-  local word
-  for word in $1; do
-    [[ $word == "$2="* ]] && { echo "${word#*=}"; return; }
-  done
-}
-
 check_settings
-install_nginx
+install_missing nginx
 build
 make_folder
 echo "Measuring: one client listing $FOLDER/ ($FILES files), $REPEAT runs of $SECONDS_PER_RUN s per server"

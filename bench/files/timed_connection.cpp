@@ -63,16 +63,23 @@ bool TimedConnection::Send(std::span<const uint8_t> bytes, ListingClock::time_po
   return true;
 }
 
-size_t TimedConnection::Receive(std::span<uint8_t> buffer, ListingClock::time_point deadline,
-                                std::string& error) {
+asio::error_code TimedConnection::ReadSome(std::span<uint8_t> buffer,
+                                           ListingClock::time_point deadline, size_t& received) {
   asio::error_code result = asio::error::would_block;
-  size_t received = 0;
+  received = 0;
   socket_.async_read_some(asio::buffer(buffer.data(), buffer.size()),
                           [&](const asio::error_code& done, size_t size) {
                             result = done;
                             received = size;
                           });
   RunUntil(deadline);
+  return result;
+}
+
+size_t TimedConnection::Receive(std::span<uint8_t> buffer, ListingClock::time_point deadline,
+                                std::string& error) {
+  size_t received = 0;
+  const asio::error_code result = ReadSome(buffer, deadline, received);
   if (result) {
     error = result == asio::error::eof ? "the server closed the connection"
                                        : "cannot receive: " + Reason(result);
@@ -80,6 +87,17 @@ size_t TimedConnection::Receive(std::span<uint8_t> buffer, ListingClock::time_po
     return 0;
   }
   return received;
+}
+
+bool TimedConnection::AwaitClose(ListingClock::time_point deadline, std::string& error) {
+  uint8_t byte = 0;
+  size_t received = 0;
+  const asio::error_code result = ReadSome(std::span<uint8_t>(&byte, 1), deadline, received);
+  Close();
+  if (result == asio::error::eof) return true;
+  error = result ? "cannot receive: " + Reason(result)
+                 : "the server sent bytes where it was to close the connection";
+  return false;
 }
 
 void TimedConnection::Close() {

@@ -34,6 +34,9 @@ class TimedConnection {
   // must not be empty). Returns how many; 0, with `error` set, on failure,
   // including the end of the stream.
   size_t Receive(std::span<uint8_t> buffer, ListingClock::time_point deadline, std::string& error);
+  // Waits until the peer closes the connection, then closes it here too.
+  // False, with `error` set, when bytes arrive instead or at a failure.
+  bool AwaitClose(ListingClock::time_point deadline, std::string& error);
   // Closes the connection, if open.
   void Close();
   bool IsOpen() const { return socket_.is_open(); }
@@ -43,6 +46,10 @@ class TimedConnection {
   // in the latter case closes the socket, which ends the operation with
   // operation_aborted.
   void RunUntil(ListingClock::time_point deadline);
+  // Reads what has arrived into `buffer`, setting `received`; returns the
+  // operation's result (eof at the end of the stream).
+  asio::error_code ReadSome(std::span<uint8_t> buffer, ListingClock::time_point deadline,
+                            size_t& received);
 
   asio::io_context io_;
   asio::ip::tcp::socket socket_{io_};

@@ -32,6 +32,11 @@ class CodecEvents {
   // the request with ID `id` sent with VantrelCodec::Request. `body` lives until
   // the call returns. Ignored unless overridden.
   virtual void Reply(uint32_t /*id*/, uint32_t /*error*/, std::span<const uint8_t> /*body*/) {}
+  // Vantrel only: a transaction the server sent on its own that the codec does
+  // not handle itself (211, a download's place in the queue, say), of `type`
+  // with field list `body`, which lives until the call returns. Ignored unless
+  // overridden.
+  virtual void ServerTransaction(uint16_t /*type*/, std::span<const uint8_t> /*body*/) {}
 };
 
 // One client's side of a protocol: the bytes it sends and the decoding of what

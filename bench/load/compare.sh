@@ -54,13 +54,6 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-install_ngircd() {
-  command -v ngircd >/dev/null && return
-  echo "Installing ngircd (for this comparison only) ..."
-  apt-get install -y ngircd >/dev/null || { apt-get update >/dev/null && apt-get install -y ngircd >/dev/null; }
-  command -v ngircd >/dev/null || fail "ngircd could not be installed"
-}
-
 check_settings() {
   local n
   [[ $REPEAT =~ ^[1-9][0-9]*$ ]] || fail "REPEAT must be a positive number"
@@ -166,7 +159,7 @@ bounded_note() {
 }
 
 check_settings
-install_ngircd
+install_missing ngircd
 raise_open_files
 build
 echo "Measuring: N = $CLIENTS, M = $LINES, S = $SENDERS, paced $RATE lines/s, $REPEAT runs each," \

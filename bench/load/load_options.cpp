@@ -125,8 +125,8 @@ const char* const kUsage =
     "                  marked as bounded; a phase time-out past it gives way to it\n"
     "\n"
     "prepare makes DIR a server folder for the measurement: \"Prefs\" on 127.0.0.1:PORT\n"
-    "(default 5500) without a per-address limit, and a \"guest\" account that may\n"
-    "read and send chat.\n";
+    "(default 5500) without a per-address limit and with 1000 downloads at once, and\n"
+    "a \"guest\" account that may read and send chat, download, and upload anywhere.\n";
 
 Command ParseCommandLine(int argc, const char* const* argv, std::string& error) {
   error.clear();

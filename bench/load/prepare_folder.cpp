@@ -25,7 +25,9 @@ void PrepareServerFolder(const std::filesystem::path& folder, uint16_t port) {
   settings.server_port = port;
   settings.server_ip_address = kLoopbackAddress;
   settings.max_connections_per_address = 0;  // every load client from its own address anyway
-  settings.option_flags = 0;                 // no trackers, sounds, log files or quit question
+  settings.max_downloads = kPreparedMaxDownloads;
+  settings.max_downloads_per_client = kPreparedMaxDownloads;
+  settings.option_flags = 0;  // no trackers, sounds, log files or quit question
   WritePrefsFile(FileSystem::Default(), folder, settings);
 
   const auto users = account_files::UsersFolderIn(folder);

@@ -1,6 +1,8 @@
 # shellcheck shell=bash
 # Starting and stopping the server under measurement, for the scripts that
-# measure it (compare.sh, bench/hostile/hostile.sh); sourced, not run.
+# measure it (compare.sh, bench/hostile/hostile.sh, bench/files/compare.sh,
+# bench/transfer/compare.sh), installing what they compare it with and reading
+# the tools' lines of figures; sourced, not run.
 #
 # The sourcing script sets BUILD (a build folder holding src/vantrel-server and
 # bench/load/vantrel_load) and defines fail MESSAGE. SERVER_PID holds the
@@ -61,4 +63,23 @@ start_vantrel() {
   "${SERVER_CPU[@]}" "$BUILD/src/vantrel-server" --dir "$dir/folder" </dev/null >"$dir/server.log" 2>&1 &
   SERVER_PID=$!
   wait_listening "$port" "$dir/server.log"
+}
+
+# Installs the Debian package $2 (default $1) when the command $1 is missing
+# (as root), for this comparison only.
+install_missing() {
+  local command=$1 package=${2:-$1}
+  command -v "$command" >/dev/null && return
+  echo "Installing $package (for this comparison only) ..."
+  apt-get install -y "$package" >/dev/null ||
+    { apt-get update >/dev/null && apt-get install -y "$package" >/dev/null; }
+  command -v "$command" >/dev/null || fail "$package could not be installed"
+}
+
+# The value of `key` $2 in a line of figures $1 ("figures: key=value ...").
+figure() {
+  local word
+  for word in $1; do
+    [[ $word == "$2="* ]] && { echo "${word#*=}"; return; }
+  done
 }

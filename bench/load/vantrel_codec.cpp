@@ -207,6 +207,7 @@ void VantrelCodec::OnTransaction(const Transaction& header, std::span<const uint
       Fail("the server is quitting", events);
       return;
     default:
+      events.ServerTransaction(header.type, body);
       return;
   }
 }

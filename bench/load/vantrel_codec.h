@@ -15,7 +15,8 @@ namespace vantrel::load {
 // the user is visible at once; 105 (Send chat) for each line; any other request
 // by Request. It reports the login done at 109 (agreement), which the server
 // sends after the login reply and 354 (privileges); every 301 as an
-// announcement; every 106 as a delivery; every reply but the login's as a Reply.
+// announcement; every 106 as a delivery; every reply but the login's as a Reply;
+// any other transaction the server sends as a ServerTransaction.
 class VantrelCodec final : public ClientCodec {
  public:
   explicit VantrelCodec(std::string nickname);

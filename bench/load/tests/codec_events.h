@@ -20,7 +20,11 @@ class RecordedEvents final : public CodecEvents {
   void Reply(uint32_t id, uint32_t error, std::span<const uint8_t> body) override {
     replies.push_back({id, error, {body.begin(), body.end()}});
   }
+  void ServerTransaction(uint16_t type, std::span<const uint8_t> body) override {
+    server_transactions.push_back({type, 0, {body.begin(), body.end()}});
+  }
 
+  // A reply, or a transaction the server sent on its own (its type as `id`).
   struct RecordedReply {
     uint32_t id = 0;
     uint32_t error = 0;
@@ -34,6 +38,7 @@ class RecordedEvents final : public CodecEvents {
   std::vector<uint32_t> deliveries;
   std::vector<std::string> failures;
   std::vector<RecordedReply> replies;
+  std::vector<RecordedReply> server_transactions;
 };
 
 inline std::vector<uint8_t> BytesOf(std::string_view text) {

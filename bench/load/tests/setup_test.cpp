@@ -115,7 +115,7 @@ TEST(Deliveries, LoginsCoveredByAnnouncementsIsTheInverse) {
   }
 }
 
-TEST(PrepareFolder, WritesPrefsAndAGuestThatMayChat) {
+TEST(PrepareFolder, WritesPrefsAndAGuestThatMayChatAndTransferFiles) {
   testing::TemporaryFolder folder;
   PrepareServerFolder(folder.Path(), 7100);
   PrepareServerFolder(folder.Path(), 7100);  // again over the first
@@ -126,6 +126,8 @@ TEST(PrepareFolder, WritesPrefsAndAGuestThatMayChat) {
   EXPECT_EQ(settings.server_ip_address, 0x7F000001u);
   EXPECT_EQ(settings.max_connections_per_address, 0);
   EXPECT_EQ(settings.option_flags, 0u);
+  EXPECT_EQ(settings.max_downloads, 1000);
+  EXPECT_EQ(settings.max_downloads_per_client, 1000);
 
   const AccountStore store(FileSystem::Default(), account_files::UsersFolderIn(folder.Path()));
   const AccountRecord guest = store.Read("guest");
@@ -133,6 +135,9 @@ TEST(PrepareFolder, WritesPrefsAndAGuestThatMayChat) {
   AccessPrivileges expected;
   expected.Set(kPrivilegeReadChat);
   expected.Set(kPrivilegeSendChat);
+  expected.Set(kPrivilegeDownloadFiles);
+  expected.Set(kPrivilegeUploadFiles);
+  expected.Set(kPrivilegeUploadAnywhere);
   EXPECT_EQ(guest.privileges, expected);
 }
 

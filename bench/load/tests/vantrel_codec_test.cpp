@@ -110,8 +110,8 @@ TEST_F(VantrelCodecTest, RefusedHandshakeAndRefusedLoginAreFailures) {
 }
 
 TEST(VantrelCodec, DecodesTheSameEventsHoweverTheStreamIsSplit) {
-  // The whole login, an announcement, a chat message and a reply to request 7
-  // (field 200 holding AB CD) in one stream.
+  // The whole login, an announcement, a chat message, a reply to request 7
+  // (field 200 holding AB CD) and a 211 (field 116 holding 0) in one stream.
   std::vector<uint8_t> stream = kAccepted;
   std::vector<uint8_t> chat_body = {0x00, 0x01, 0x00, 0x65, 0x00, 0x1C};
   for (char c : std::string_view("\r        guest:  #L0000042 x")) {
@@ -121,7 +121,8 @@ TEST(VantrelCodec, DecodesTheSameEventsHoweverTheStreamIsSplit) {
        {FromServer(1, 0, 1, 0, kNoFields), FromServer(0, 354, 1, 0, kPrivileges),
         FromServer(0, 109, 2, 0, kNoFields), FromServer(0, 301, 3, 0, kNoFields),
         FromServer(0, 106, 4, 0, chat_body),
-        FromServer(1, 0, 7, 0, {0x00, 0x01, 0x00, 0xC8, 0x00, 0x02, 0xAB, 0xCD})}) {
+        FromServer(1, 0, 7, 0, {0x00, 0x01, 0x00, 0xC8, 0x00, 0x02, 0xAB, 0xCD}),
+        FromServer(0, 211, 5, 0, {0x00, 0x01, 0x00, 0x74, 0x00, 0x02, 0x00, 0x00})}) {
     stream.insert(stream.end(), part.begin(), part.end());
   }
   const auto check = [](const RecordedEvents& events) {
@@ -130,6 +131,9 @@ TEST(VantrelCodec, DecodesTheSameEventsHoweverTheStreamIsSplit) {
     EXPECT_THAT(events.deliveries, ElementsAre(42u));
     EXPECT_THAT(events.replies, ElementsAre(RecordedEvents::RecordedReply{
                                     7, 0, {0x00, 0x01, 0x00, 0xC8, 0x00, 0x02, 0xAB, 0xCD}}));
+    EXPECT_THAT(events.server_transactions,
+                ElementsAre(RecordedEvents::RecordedReply{
+                    211, 0, {0x00, 0x01, 0x00, 0x74, 0x00, 0x02, 0x00, 0x00}}));
     EXPECT_TRUE(events.failures.empty());
   };
   const std::span<const uint8_t> all(stream);

@@ -1,0 +1,100 @@
+#include "vantrel_session.h"
+
+#include <utility>
+
+#include "protocol/field_data.h"
+#include "protocol/field_ids.h"
+#include "protocol/transaction.h"
+
+namespace vantrel::listing {
+namespace {
+
+// Bytes read from the socket at once: a listing of 10,000 files is some 400 KB.
+constexpr size_t kReadChunk = 256 * 1024;
+
+}  // namespace
+
+VantrelSession::VantrelSession(uint16_t port, std::string nickname)
+    : server_(asio::ip::address_v4::loopback(), port),
+      nickname_(std::move(nickname)),
+      buffer_(kReadChunk) {}
+
+void VantrelSession::Failure(std::string why) {
+  if (!failure_) failure_ = std::move(why);
+}
+
+void VantrelSession::Reply(uint32_t id, uint32_t error, std::span<const uint8_t> body) {
+  if (on_reply_ == nullptr || id != request_id_ || replied_) return;  // not the reply awaited
+  replied_ = true;
+  last_reply_bytes_ = kTransactionHeaderSize + body.size();
+  if (error != 0) {
+    const UFieldData fields(std::vector<uint8_t>(body.begin(), body.end()));
+    const auto text = fields.Data(kFieldErrorText);
+    Failure("the server refused the request (error " + std::to_string(error) +
+            "): " + std::string(text.begin(), text.end()));
+    return;
+  }
+  (*on_reply_)(body);
+}
+
+void VantrelSession::ServerTransaction(uint16_t type, std::span<const uint8_t> body) {
+  if (on_watched_ && type == watched_type_) on_watched_(body);
+}
+
+void VantrelSession::WatchTransactions(uint16_t type, FieldsHandler handler) {
+  watched_type_ = type;
+  on_watched_ = std::move(handler);
+}
+
+bool VantrelSession::Await(const std::function<bool()>& done, ListingClock::time_point deadline,
+                           std::string& error) {
+  while (true) {
+    if (failure_) {
+      error = *failure_;
+      connection_.Close();
+      return false;
+    }
+    if (done()) return true;
+    if (ListingClock::now() >= deadline) {
+      error = "timed out waiting for the server";
+      connection_.Close();
+      return false;
+    }
+    const size_t size = connection_.Receive(buffer_, deadline, error);
+    if (size == 0) return false;
+    out_.clear();
+    codec_->Feed(std::span<const uint8_t>(buffer_).first(size), out_, *this);
+    if (!out_.empty() && !connection_.Send(out_, deadline, error)) return false;
+  }
+}
+
+bool VantrelSession::LogIn(uint32_t source, ListingClock::time_point deadline, std::string& error) {
+  source_ = source;
+  failure_.reset();
+  if (!connection_.Connect(source, server_, deadline, error)) return false;
+  codec_ = std::make_unique<load::VantrelCodec>(nickname_);
+  logged_in_ = false;
+  out_.clear();
+  codec_->Greeting(out_);
+  if (!connection_.Send(out_, deadline, error)) return false;
+  if (!Await([this] { return logged_in_; }, deadline, error)) {
+    error = "login: " + error;
+    return false;
+  }
+  return true;
+}
+
+bool VantrelSession::Call(uint16_t type, std::span<const uint8_t> fields,
+                          const FieldsHandler& on_reply, ListingClock::time_point deadline,
+                          std::string& error) {
+  out_.clear();
+  request_id_ = codec_->Request(type, fields, out_);
+  on_reply_ = &on_reply;
+  replied_ = false;
+  const bool done = connection_.Send(out_, deadline, error) &&
+                    Await([this] { return replied_; }, deadline, error);
+  on_reply_ = nullptr;
+  return done;
+}
+
+}  // namespace vantrel::listing
