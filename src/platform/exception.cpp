@@ -14,6 +14,9 @@ struct ErrorDescription {
 
 // The table of error descriptions shown in error replies and the error log.
 constexpr ErrorDescription kErrorTable[] = {
+    {vantrel::kErrorClassMemory, 2, "The data is too short."},
+    {vantrel::kErrorClassMemory, 7, "The data has a version that is not supported."},
+    {vantrel::kErrorClassMemory, 8, "The data has a format that is not supported."},
     {vantrel::kErrorClassFile, vantrel::kErrorCodeNotFound,
      "The specified file or folder could not be found."},
     {vantrel::kErrorClassFile, vantrel::kErrorCodeFolderNotFound,

@@ -68,5 +68,8 @@ inline constexpr int16_t kErrorCodePathTooLong = 130;
 // The description used when the error table has no entry for a class and code.
 inline constexpr const char* kUnknownErrorText = "An unknown error has occured.";
 inline constexpr const char* kOutOfMemoryText = "Not enough memory.  Try closing windows.";
+// The description of a file that ends before the bytes it was to send (it
+// became shorter while a download was sending it); class 4, code 116.
+inline constexpr const char* kFileShrankText = "The file became shorter while it was being sent.";
 
 }  // namespace vantrel

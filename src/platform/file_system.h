@@ -64,6 +64,9 @@ class ReadableFile {
   virtual size_t ReadAt(uint64_t offset, std::span<uint8_t> buffer) = 0;
   // The size of the file now, in bytes.
   virtual uint64_t Size() = 0;
+  // The system's descriptor of the open file, for sending it straight into a
+  // socket; -1 when the file has none to offer (its reads must go through ReadAt).
+  virtual int NativeHandle() const { return -1; }
 
   // Replaces `bytes` by the file from its start until its end or until `limit`
   // bytes are read. When a read fails, `bytes` keeps what was read before it.

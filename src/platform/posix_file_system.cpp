@@ -74,6 +74,7 @@ class PosixReadableFile final : public ReadableFile {
   }
 
   uint64_t Size() override { return SizeOf(fd_.Get()); }
+  int NativeHandle() const override { return fd_.Get(); }
 
  private:
   Descriptor fd_;

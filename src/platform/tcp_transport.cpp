@@ -8,9 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include <sys/sendfile.h>
+
 #include <asio.hpp>
 
 #include "platform/exception.h"
+#include "platform/file_system.h"
 
 namespace vantrel {
 namespace {
@@ -67,7 +70,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   size_t BytesAvailable() const { return inbound_.size() - head_; }
   uint32_t PeerAddress() const { return peer_; }
   size_t QueuedBytes() const {
-    return pending_.size() + (write_in_flight_ ? in_flight_.size() : 0);
+    return pending_.size() + (write_in_flight_ ? in_flight_.size() : 0) + file_queued_;
   }
 
   size_t Read(std::span<uint8_t> out) {
@@ -85,8 +88,23 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
 
   void Send(std::span<const uint8_t> first, std::span<const uint8_t> second) {
     if (!connected_ || close_pending_) return;
-    pending_.insert(pending_.end(), first.begin(), first.end());
-    pending_.insert(pending_.end(), second.begin(), second.end());
+    // Bytes queued behind a file range wait for it.
+    std::vector<uint8_t>& queue = files_.empty() ? pending_ : files_.back().after;
+    queue.insert(queue.end(), first.begin(), first.end());
+    queue.insert(queue.end(), second.begin(), second.end());
+    if (!files_.empty()) file_queued_ += first.size() + second.size();
+    Queued();
+  }
+
+  void SendFile(const std::shared_ptr<ReadableFile>& file, uint64_t offset, size_t length) {
+    if (!connected_ || close_pending_ || length == 0) return;
+    files_.push_back({file, static_cast<off_t>(offset), length, {}});
+    file_queued_ += length;
+    Queued();
+  }
+
+  // What every send does once its bytes are queued: the caps, then a flush.
+  void Queued() {
     if (QueuedBytes() > kSendQueueLimit) {
       Overflow();
       return;
@@ -162,6 +180,8 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     connected_ = false;
     close_pending_ = false;
     pending_.clear();
+    files_.clear();
+    file_queued_ = 0;
     ReleaseIfLarge(inbound_);
     head_ = 0;
     asio::error_code ignored;
@@ -223,7 +243,11 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   // operation to allocate, complete and dispatch for each.
   void Flush() {
     flush_posted_ = false;
-    if (!connected_ || write_in_flight_ || pending_.empty()) return;
+    if (!connected_ || write_in_flight_ || waiting_writable_) return;
+    if (pending_.empty()) {
+      if (!files_.empty()) SendFiles();
+      return;
+    }
     asio::error_code send_error;
     const size_t written = socket_.write_some(asio::buffer(pending_), send_error);
     if (send_error && send_error != asio::error::would_block &&
@@ -235,6 +259,10 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     if (written == pending_.size()) {
       ReleaseIfLarge(pending_);
       Recount();
+      if (!files_.empty()) {
+        SendFiles();
+        return;
+      }
       if (close_pending_) {
         Shutdown();
         Deliver(TransportEvent::kClosed);
@@ -263,7 +291,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
       Deliver(TransportEvent::kClosed);
       return;
     }
-    if (!pending_.empty()) {
+    if (!pending_.empty() || !files_.empty()) {
       Flush();
       return;
     }
@@ -275,18 +303,85 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     Deliver(TransportEvent::kQueueDrained);
   }
 
+  // Sends the file ranges at the head of the queue with sendfile while the
+  // socket takes them, and the bytes queued behind each in its turn; waits for
+  // the socket to take more when it is full.
+  void SendFiles() {
+    while (!files_.empty()) {
+      FileRange& range = files_.front();
+      while (range.length > 0) {
+        const ssize_t sent = ::sendfile(socket_.native_handle(), range.file->NativeHandle(),
+                                        &range.offset, range.length);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+          WaitWritable();
+          return;
+        }
+        if (sent <= 0) {  // a failure, or the file ended before the range did
+          Shutdown();
+          Deliver(TransportEvent::kClosed);
+          return;
+        }
+        range.length -= static_cast<size_t>(sent);
+        file_queued_ -= static_cast<size_t>(sent);
+      }
+      // The bytes queued behind the range come next.
+      pending_.swap(range.after);
+      file_queued_ -= pending_.size();
+      files_.pop_front();
+      Recount();
+      if (!pending_.empty()) {
+        Flush();
+        return;
+      }
+    }
+    if (close_pending_) {
+      Shutdown();
+      Deliver(TransportEvent::kClosed);
+      return;
+    }
+    Deliver(TransportEvent::kQueueDrained);
+  }
+
+  void WaitWritable() {
+    waiting_writable_ = true;
+    Recount();
+    socket_.async_wait(asio::ip::tcp::socket::wait_write,
+                       [self = shared_from_this()](const asio::error_code& error) {
+                         self->waiting_writable_ = false;
+                         if (!self->connected_ || error == asio::error::operation_aborted) return;
+                         if (error) {
+                           self->Shutdown();
+                           self->Deliver(TransportEvent::kClosed);
+                           return;
+                         }
+                         self->Flush();
+                       });
+  }
+
   asio::ip::tcp::socket socket_;
   const uint32_t peer_;
   Notify notify_;
   std::vector<uint8_t> inbound_;  // received bytes; those before head_ were read
   size_t head_ = 0;
+  // A range of a file to send straight from it, and the bytes queued after it.
+  struct FileRange {
+    std::shared_ptr<ReadableFile> file;
+    off_t offset;
+    size_t length;
+    std::vector<uint8_t> after;
+  };
+
   std::vector<uint8_t> pending_;    // queued since the last flush
   std::vector<uint8_t> in_flight_;  // being written
+  std::deque<FileRange> files_;     // after pending_ and in_flight_, in order
+  size_t file_queued_ = 0;          // the bytes of files_ (ranges and what follows them)
   bool connected_ = true;
   bool close_pending_ = false;
   bool write_in_flight_ = false;
   bool flush_posted_ = false;
   bool read_armed_ = false;
+  bool waiting_writable_ = false;  // for the socket to take more of a file range
   bool dropped_for_not_reading_ = false;
   SendBudget* budget_ = nullptr;  // null when the connection counts in none
   size_t counted_ = 0;            // this connection's share of the budget's total
@@ -313,6 +408,15 @@ size_t TcpTransport::BytesAvailable() const {
 size_t TcpTransport::Read(std::span<uint8_t> out) {
   return connection_->Read(out);
 }
+void TcpTransport::SendFile(const std::shared_ptr<ReadableFile>& file, uint64_t offset,
+                            size_t length) {
+  if (file->NativeHandle() < 0 || offset + length > file->Size()) {
+    Transport::SendFile(file, offset, length);  // copies; raises for a short file
+    return;
+  }
+  connection_->SendFile(file, offset, length);
+}
+
 void TcpTransport::Send(std::span<const uint8_t> first, std::span<const uint8_t> second) {
   connection_->Send(first, second);
 }

@@ -3,9 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 
 namespace vantrel {
+
+class ReadableFile;
 
 // What a transport reports to its owner. Events are always delivered from the
 // event loop, never from inside a call the owner made on the transport.
@@ -40,6 +43,12 @@ class Transport {
   // Queues `first` then `second` to be sent as one piece; the bytes are copied.
   // Everything queued while one event is handled goes out in one write after it.
   virtual void Send(std::span<const uint8_t> first, std::span<const uint8_t> second = {}) = 0;
+  // Queues `length` bytes of `file` from `offset`, to be sent after everything
+  // queued before them, and keeps the file open until they are. This one reads
+  // them and queues a copy; a transport that can send a file's bytes without
+  // copying them (sendfile) does so. Raises Omberly::CException (class 4) when
+  // the file cannot be read, and when it holds fewer bytes than asked.
+  virtual void SendFile(const std::shared_ptr<ReadableFile>& file, uint64_t offset, size_t length);
   // Bytes queued and not yet handed to the system.
   virtual size_t QueuedBytes() const = 0;
 

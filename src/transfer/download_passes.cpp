@@ -23,17 +23,6 @@ constexpr size_t kMaxItemHeaderBytes = 1024;
 
 void Nothing(TransferTask& /*task*/) {}
 
-// Reads the next `n` bytes of a download into a buffer and queues it.
-void SendBuffer(Transport& connection, FileFlattener& flattener, uint32_t n) {
-  std::vector<uint8_t> buffer(n);
-  buffer.resize(flattener.Read(buffer));
-  if (buffer.size() != n) {
-    throw Omberly::CException(kErrorClassFile, kErrorCodeInUse,
-                              "The file ended before its announced size.");
-  }
-  connection.Send(buffer);
-}
-
 bool FileDownloadStep(Transfers& transfers, FileDownload& task, uint32_t now) {
   if (TaskGone(transfers, task, now, kDownloadClosedLogText, kDownloadNoResponseLogText)) {
     return false;
@@ -42,14 +31,10 @@ bool FileDownloadStep(Transfers& transfers, FileDownload& task, uint32_t now) {
   const uint32_t n = NextBufferSize(task.pacing, *task.connection, now, task.size - task.sent);
   if (n == 0) return true;
   if (task.view_file) {
-    std::vector<uint8_t> buffer(n);
-    if (task.view_file->ReadAt(task.view_offset, buffer) != n) {
-      throw Omberly::CException(kErrorClassFormat, kErrorCodeOutOfMemory);
-    }
+    task.connection->SendFile(task.view_file, task.view_offset, n);
     task.view_offset += n;
-    task.connection->Send(buffer);
   } else {
-    SendBuffer(*task.connection, *task.flattener, n);
+    task.flattener->SendTo(*task.connection, n);
   }
   task.sent += n;
   if (task.sent == task.size) {
@@ -139,7 +124,7 @@ bool FolderDownloadStep(Transfers& transfers, FolderDownload& task, uint32_t now
         const uint32_t n = NextBufferSize(task.pacing, connection, now, remaining,
                                           task.item_size < kWindowStep ? task.item_size : 0);
         if (n == 0) return true;
-        if (remaining != 0) SendBuffer(connection, *task.flattener, n);
+        if (remaining != 0) task.flattener->SendTo(connection, n);
         task.item_sent += n;
         task.sent_total += n;
         if (task.item_sent == task.item_size) {

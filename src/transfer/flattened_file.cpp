@@ -62,7 +62,6 @@ static_assert(kInfoCreatorOffset + 4 + kInfoReservedSize == kInfoNameLengthOffse
 static_assert(kInfoNameOffset + kInfoTrailerSize == kInfoForkFixedSize);
 
 // Raised when the data fork cannot be completed from the file.
-constexpr const char* kFileShrankText = "The file became shorter while it was being sent.";
 
 bool HasTag(std::span<const uint8_t> bytes, const uint8_t (&tag)[4]) {
   return std::memcmp(bytes.data(), tag, sizeof tag) == 0;
@@ -167,6 +166,18 @@ size_t FileFlattener::Read(std::span<uint8_t> buffer) {
   }
   position_ += static_cast<uint32_t>(wanted.size());
   return buffer.size();
+}
+
+void FileFlattener::SendTo(Transport& connection, uint32_t n) {
+  if (position_ < head_.size()) {
+    const auto head = static_cast<uint32_t>(std::min<size_t>(n, head_.size() - position_));
+    connection.Send(std::span(head_).subspan(position_, head));
+    position_ += head;
+    n -= head;
+  }
+  if (n == 0) return;
+  connection.SendFile(file_, uint64_t{data_offset_} + (position_ - head_.size()), n);
+  position_ += n;
 }
 
 FileUnflattener::FileUnflattener(FileSystem& file_system, const std::filesystem::path& host)

@@ -13,6 +13,7 @@
 
 #include "files/type_codes.h"
 #include "platform/file_system.h"
+#include "platform/transport.h"
 
 namespace vantrel {
 
@@ -77,8 +78,14 @@ class FileFlattener {
   // stream cannot be completed.
   size_t Read(std::span<uint8_t> buffer);
 
+  // Queues the next `n` bytes of the stream on `connection` (REQUIRES: n <=
+  // Remaining()): what lies in the headers as a copy, what lies in the data
+  // fork as a range of the file, which the connection may send without copying
+  // it. Raises as Read does, and when the file has become shorter than the range.
+  void SendTo(Transport& connection, uint32_t n);
+
  private:
-  std::unique_ptr<ReadableFile> file_;
+  std::shared_ptr<ReadableFile> file_;
   // The file header, the information fork's header and data, the data fork's header.
   std::vector<uint8_t> head_;
   uint32_t data_offset_ = 0;  // where the data fork starts in the file

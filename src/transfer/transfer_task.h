@@ -50,7 +50,7 @@ struct Pacing {
 // A file download: the flattened file, or in view mode its raw bytes.
 struct FileDownload : TransferTask {
   std::unique_ptr<FileFlattener> flattener;  // released once everything is queued
-  std::unique_ptr<ReadableFile> view_file;   // view mode only
+  std::shared_ptr<ReadableFile> view_file;   // view mode only
   uint32_t view_offset = 0;
   uint32_t size = 0;  // bytes to send
   uint32_t sent = 0;  // bytes queued on the connection

@@ -6,9 +6,16 @@
 
 #include <asio/io_context.hpp>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/exception.h"
+#include "platform/file_system.h"
 #include "support/server_fixture.h"
+#include "support/temporary_folder.h"
 #include "support/test_client.h"
 
 namespace vantrel::testing {
@@ -158,6 +165,35 @@ TEST_F(TcpTransportTest, PastTheSharedBudgetTheLargestQueueIsDisconnected) {
   EXPECT_EQ(events_.front(), TransportEvent::kSendQueueOverflow);
   EXPECT_TRUE(std::find(b_events.begin(), b_events.end(), TransportEvent::kSendQueueOverflow) ==
               b_events.end());
+}
+
+TEST_F(TcpTransportTest, FileRangesGoOutInTheirTurnBetweenBytes) {
+  TemporaryFolder folder;
+  const std::filesystem::path path = folder.Path() / "data";
+  std::string content(3 * kMiB, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i % 251);
+  std::ofstream(path, std::ios::binary) << content;
+  std::shared_ptr<ReadableFile> file = FileSystem::Default().OpenForReading(path);
+
+  std::unique_ptr<TestClient> client;
+  auto transport = Accept(client);
+  ASSERT_TRUE(transport);
+  const std::vector<uint8_t> head = {'<'}, middle = {'|'}, tail = {'>'};
+  transport->Send(head);
+  transport->SendFile(file, 10, 2 * kMiB);  // more than a socket takes at once
+  transport->Send(middle);
+  transport->SendFile(file, 0, 5);
+  transport->Send(tail);
+  EXPECT_EQ(transport->QueuedBytes(), 2 * kMiB + 8);
+  const auto received = client->ReadRaw(2 * kMiB + 8);
+  ASSERT_TRUE(received);
+  const std::string text(received->begin(), received->end());
+  EXPECT_EQ(text, "<" + content.substr(10, 2 * kMiB) + "|" + content.substr(0, 5) + ">");
+  for (int i = 0; i < 100 && transport->QueuedBytes() != 0; ++i) Poll();
+  EXPECT_EQ(transport->QueuedBytes(), 0u);
+
+  // A range past the file's end is refused when it is queued.
+  EXPECT_THROW(transport->SendFile(file, content.size() - 2, 5), Omberly::CException);
 }
 
 }  // namespace
