@@ -136,6 +136,19 @@ TEST_F(Transfers, ResumedDownloadSendsTheRestFromTheRecordsOffset) {
   EXPECT_EQ(Text(std::span(*stream).subspan(135)), data.substr(400));
 }
 
+TEST_F(Transfers, ClientInformationListsTheFlattenedSizeAndTheShareSent) {
+  MakeFile(Files() / "a.txt", std::string(3000, 'x'));
+  auto client = User({kPrivilegeDownloadFiles, kPrivilegeGetClientInfo});
+  ASSERT_TRUE(client->Call(kTranDownloadFile, Request("a.txt")));
+  UFieldData who;
+  who.AddInteger(kFieldUserId, fixture_.Session(0).user_id);
+  const auto info = client->Call(kTranGetClientInfo, who);
+  ASSERT_TRUE(info);
+  // 3135 bytes to send, none yet: no connection.
+  EXPECT_THAT(Text(info->fields.Data(kFieldData)),
+              ::testing::HasSubstr("-------- File Downloads ---------\r\ra.txt                 0%   3K\r"));
+}
+
 TEST_F(Transfers, UnknownReferenceOrWrongKindFailsTheConnection) {
   MakeFile(Files() / "a.txt", "abc");
   auto client = Downloader();
