@@ -83,6 +83,13 @@ void PutForkHeader(uint8_t* p, const uint8_t (&type)[4], uint32_t data_size) {
 
 }  // namespace
 
+bool IsFormatRefusal(const Omberly::CException& failure) {
+  const int16_t code = failure.Code();
+  return failure.ErrorClass() == kErrorClassFormat &&
+         (code == kErrorCodeRecordTooShort || code == kErrorCodeUnknownVersion ||
+          code == kErrorCodeUnknownFormat);
+}
+
 uint32_t ResumeOffset(std::span<const uint8_t> record) {
   if (record.size() < kMinResumeRecordSize) RaiseFormat(kErrorCodeRecordTooShort);
   if (!HasTag(record, kResumeFormat)) RaiseFormat(kErrorCodeUnknownFormat);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "files/type_codes.h"
+#include "platform/exception.h"
 #include "platform/file_system.h"
 #include "platform/transport.h"
 
@@ -41,6 +42,10 @@ inline constexpr int16_t kErrorClassFormat = 1;
 inline constexpr int16_t kErrorCodeRecordTooShort = 2;
 inline constexpr int16_t kErrorCodeUnknownVersion = 7;
 inline constexpr int16_t kErrorCodeUnknownFormat = 8;
+
+// Whether `failure` is one of the class-1 refusals above: bytes a peer sent
+// that are not a flattened file or a resume record (not a failure of the server).
+bool IsFormatRefusal(const Omberly::CException& failure);
 
 // The offset of the "DATA" entry of a resume record ("RFLT", version 1, 34
 // reserved bytes, an entry count, then 16-byte entries: fork type, offset, 8

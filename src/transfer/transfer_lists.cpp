@@ -77,7 +77,7 @@ void TransferLists::OwnerLeft(const ClientSession& leaving) {
 }
 
 void TransferLists::Clear() {
-  for (auto& connection : unidentified) connection->Disconnect();
+  for (auto& waiting_header : unidentified) waiting_header.connection->Disconnect();
   unidentified.clear();
   CloseAll(file_downloads);
   CloseAll(folder_downloads);

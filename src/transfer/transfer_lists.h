@@ -51,7 +51,12 @@ class TransferLists {
   // What the client information shows of `owner`'s transfers.
   ClientTransfers TransfersOf(const ClientSession& owner) const;
 
-  std::vector<std::unique_ptr<Transport>> unidentified;
+  // Transfer connections waiting for their header, with the time each came.
+  struct Unidentified {
+    std::unique_ptr<Transport> connection;
+    uint32_t since = 0;
+  };
+  std::vector<Unidentified> unidentified;
   std::vector<std::unique_ptr<FileDownload>> file_downloads;
   std::vector<std::unique_ptr<FolderDownload>> folder_downloads;
   std::vector<QueuedDownload> waiting;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/exception.h"
+#include "transfer/flattened_file.h"
 #include "transfer/transfer_services.h"
 
 namespace vantrel {
@@ -37,9 +39,11 @@ uint32_t NextBufferSize(Pacing& pacing, const Transport& connection, uint32_t no
                         uint32_t remaining, uint32_t small_item = 0);
 
 // Runs `step` for each task of `tasks` in turn; a task for which it returns
-// false is removed. A failure of a task's step is reported and ends that task
-// after `on_failure` has run for it. (A report may reset the server, which
-// empties every list: the walk then stops.)
+// false is removed. A failure of a task's step ends that task after
+// `on_failure` has run for it, and is reported unless it is the peer's
+// (IsFormatRefusal): a client sending garbage must not count towards a server
+// reset. (A report may reset the server, which empties every list: the walk
+// then stops.)
 template <typename Task>
 void ForEachTask(Transfers& transfers, std::vector<std::unique_ptr<Task>>& tasks,
                  const std::function<bool(Task&)>& step,
@@ -51,8 +55,11 @@ void ForEachTask(Transfers& transfers, std::vector<std::unique_ptr<Task>>& tasks
     } catch (const std::exception& failure) {
       on_failure(*tasks[i]);
       if (tasks[i]->connection) tasks[i]->connection->Disconnect();
-      transfers.services.failures.ReportFailure(failure);
-      if (i >= tasks.size()) return;
+      const auto* refusal = dynamic_cast<const Omberly::CException*>(&failure);
+      if (refusal == nullptr || !IsFormatRefusal(*refusal)) {
+        transfers.services.failures.ReportFailure(failure);
+        if (i >= tasks.size()) return;
+      }
     }
     if (keep) {
       ++i;

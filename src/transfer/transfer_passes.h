@@ -20,8 +20,16 @@ inline constexpr uint32_t kRecentSendSeconds = 10;
 // client never connected; a failure of one task's file is reported to the error
 // handler and ends that task alone.
 
-// Reads the transfer headers of new transfer connections and gives each to its task.
-void IdentifyConnections(Transfers& transfers);
+// A transfer connection that has not sent its header this long is closed, and
+// the oldest of this many waiting for theirs makes room for a new one.
+inline constexpr uint32_t kHeaderWaitSeconds = 60;
+inline constexpr size_t kMaxUnidentifiedConnections = 1024;
+
+// Keeps a new transfer connection until its header arrives.
+void AddUnidentified(TransferLists& lists, std::unique_ptr<Transport> connection, uint32_t now);
+// Reads the transfer headers of new transfer connections and gives each to its
+// task; closes those without a header after kHeaderWaitSeconds.
+void IdentifyConnections(Transfers& transfers, uint32_t now);
 // Sends each connected banner download the banner, once.
 void RunBannerPass(Transfers& transfers, uint32_t now);
 // Sends each active file download its next buffer, as its window allows.

@@ -35,12 +35,12 @@ bool TransfersCapability::TakeTransferConnection(std::unique_ptr<Transport>& tra
     return true;
   }
   transport->SetNotify([&passes = services.passes](TransportEvent) { passes.RequestPass(); });
-  transfers_.lists.unidentified.push_back(std::move(transport));
+  AddUnidentified(transfers_.lists, std::move(transport), services.clock.Seconds());
   return true;
 }
 
 void TransfersCapability::TransferPass(uint32_t now) {
-  IdentifyConnections(transfers_);
+  IdentifyConnections(transfers_, now);
   RunBannerPass(transfers_, now);
   RunFileDownloadPass(transfers_, now);
   RunFolderDownloadPass(transfers_, now);

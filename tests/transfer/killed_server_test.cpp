@@ -113,8 +113,8 @@ std::unique_ptr<TestClient> StartUpload(TestClient& client, uint16_t port, uint3
   if (!reply || reply->header.error != 0) return nullptr;
   const auto reference = reply->fields.Data(kFieldReferenceNumber);
   auto transfer = std::make_unique<TestClient>(static_cast<uint16_t>(port + 1));
-  transfer->SendRaw(Join({Of("VNXF"), ByteString(reference.begin(), reference.end()),
-                          Big(size, 4), Big(0, 4)}));
+  transfer->SendRaw(
+      Join({Of("VNXF"), ByteString(reference.begin(), reference.end()), Big(size, 4), Big(0, 4)}));
   return transfer;
 }
 

@@ -43,7 +43,8 @@ TEST(ResumeRecord, OffsetIsTheDataEntrysWithinTheCountAndTheBytes) {
       {"beyond the bytes", Record({{0, 9}}), 0},
       {"without its reserved bytes",
        Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 8)}), 0x12345},
-      {"cut in its offset", Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 7)}), 0},
+      {"cut in its offset",
+       Record({{0, 1}, ByteString(kDataEntry.begin(), kDataEntry.begin() + 7)}), 0},
   };
   for (const Case& c : cases) EXPECT_EQ(ResumeOffset(c.record), c.offset) << c.what;
 }

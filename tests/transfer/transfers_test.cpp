@@ -145,8 +145,9 @@ TEST_F(Transfers, ClientInformationListsTheFlattenedSizeAndTheShareSent) {
   const auto info = client->Call(kTranGetClientInfo, who);
   ASSERT_TRUE(info);
   // 3135 bytes to send, none yet: no connection.
-  EXPECT_THAT(Text(info->fields.Data(kFieldData)),
-              ::testing::HasSubstr("-------- File Downloads ---------\r\ra.txt                 0%   3K\r"));
+  EXPECT_THAT(
+      Text(info->fields.Data(kFieldData)),
+      ::testing::HasSubstr("-------- File Downloads ---------\r\ra.txt                 0%   3K\r"));
 }
 
 TEST_F(Transfers, UnknownReferenceOrWrongKindFailsTheConnection) {
@@ -295,6 +296,24 @@ TEST_F(Transfers, FullDiskAbortsTheUploadAndKeepsThePartialFile) {
   EXPECT_TRUE(fs::exists(Files() / "big.bin.vpf"));
   EXPECT_FALSE(fs::exists(Files() / "big.bin"));
   EXPECT_TRUE(client->Call(kTranGetFileList));  // the client itself is unharmed
+}
+
+TEST_F(Transfers, HostilePeersCostTheirConnectionAndNoServerFailure) {
+  auto silent = std::make_unique<TestClient>(static_cast<uint16_t>(fixture_.Port() + 1),
+                                             [this] { fixture_.Poll(); });
+  auto client = Uploader();
+  UFieldData fields = Request("junk.bin");
+  fields.AddInteger(kFieldTransferSize, 100);
+  auto garbage =
+      Connect(client->Call(kTranUploadFile, fields)->fields.Data(kFieldReferenceNumber), 0, 100);
+  garbage->SendRaw(ByteString(100, 'x'));
+  EXPECT_TRUE(garbage->WaitClosed());
+  EXPECT_TRUE(fixture_.Logged("Upload aborted"));
+  EXPECT_EQ(fixture_.Server().Core().GetCounters().failures, 0u);
+  // A connection that never sends its header is closed after a minute.
+  EXPECT_TRUE(silent->StaysQuiet(milliseconds(20)));
+  fixture_.AdvanceAndPass(61);
+  EXPECT_TRUE(silent->WaitClosed());
 }
 
 TEST_F(Transfers, EmptyFolderDownloadAnswersZerosWithoutATask) {
