@@ -263,12 +263,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
         SendFiles();
         return;
       }
-      if (close_pending_) {
-        Shutdown();
-        Deliver(TransportEvent::kClosed);
-        return;
-      }
-      Deliver(TransportEvent::kQueueDrained);
+      Drained();
       return;
     }
     in_flight_.swap(pending_);
@@ -295,12 +290,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
       Flush();
       return;
     }
-    if (close_pending_) {
-      Shutdown();
-      Deliver(TransportEvent::kClosed);
-      return;
-    }
-    Deliver(TransportEvent::kQueueDrained);
+    Drained();
   }
 
   // Sends the file ranges at the head of the queue with sendfile while the
@@ -335,6 +325,12 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
         return;
       }
     }
+    Drained();
+  }
+
+  // Everything queued has been handed to the system: a pending close happens
+  // now, else the owner hears that the queue drained.
+  void Drained() {
     if (close_pending_) {
       Shutdown();
       Deliver(TransportEvent::kClosed);

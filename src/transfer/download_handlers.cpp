@@ -34,18 +34,6 @@ void Own(TransferTask& task, Request& request, uint32_t reference, std::string_v
   task.name = TaskName(name);
 }
 
-// Counts a granted download and logs it (the log window and "Download Log.txt").
-void LogDownload(Transfers& transfers, const Request& request, const char* log_text,
-                 std::string_view name) {
-  TransferServices& services = transfers.services;
-  ++services.stats.download_counter;
-  services.stats.Refresh();
-  const ClientSession& client = request.client;
-  services.log.Line(client.LogWho(), Quote(log_text, name));
-  const std::string address = AddressText(client.address);
-  services.log_files.Download({address, client.login, client.display_name}, name);
-}
-
 // The reply's reference and, for a waiting download, position fields.
 void AddReference(UFieldData& reply, uint32_t reference, uint32_t position) {
   reply.AddField(kFieldReferenceNumber, ReferenceBytes(reference));
@@ -112,7 +100,7 @@ void DownloadFile(Transfers& transfers, Request& request) {
     transfers.lists.waiting.push_back({std::move(task), nullptr, position});
   }
   request.transaction.SendReply(reply);
-  LogDownload(transfers, request, view ? kViewLogText : kDownloadLogText, name);
+  LogGranted(transfers, request, true, view ? kViewLogText : kDownloadLogText, name);
 }
 
 // 210: a folder, as its walker offers it.
@@ -157,7 +145,7 @@ void DownloadFolder(Transfers& transfers, Request& request) {
     transfers.lists.waiting.push_back({nullptr, std::move(task), position});
   }
   request.transaction.SendReply(reply);
-  LogDownload(transfers, request, kDownloadLogText, name);
+  LogGranted(transfers, request, true, kDownloadLogText, name);
 }
 
 // 212: the banner the server holds, sent raw.
@@ -219,6 +207,22 @@ void CancelDownload(Transfers& transfers, Request& request) {
 
 std::string TaskName(std::string_view name) {
   return std::string(name.substr(0, kMaxTaskNameLength));
+}
+
+void LogGranted(Transfers& transfers, const Request& request, bool download, const char* log_text,
+                std::string_view name) {
+  TransferServices& services = transfers.services;
+  ++(download ? services.stats.download_counter : services.stats.upload_counter);
+  services.stats.Refresh();
+  const ClientSession& client = request.client;
+  services.log.Line(client.LogWho(), Quote(log_text, name));
+  const std::string address = AddressText(client.address);
+  const LogActor actor{address, client.login, client.display_name};
+  if (download) {
+    services.log_files.Download(actor, name);
+  } else {
+    services.log_files.Upload(actor, name);
+  }
 }
 
 void RegisterDownloadHandlers(DispatchTable& table, Transfers& transfers) {

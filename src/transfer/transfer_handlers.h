@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "server/dispatch_table.h"
 #include "transfer/transfer_services.h"
 
@@ -21,5 +24,11 @@ void RegisterUploadHandlers(DispatchTable& table, Transfers& transfers);
 
 // `name` cut to the length a task keeps.
 std::string TaskName(std::string_view name);
+
+// Counts a granted download or upload (after its reply was sent) and logs it:
+// `log_text` with `name` in the log window, and a line in "Download Log.txt"
+// or "Upload Log.txt".
+void LogGranted(Transfers& transfers, const Request& request, bool download, const char* log_text,
+                std::string_view name);
 
 }  // namespace vantrel

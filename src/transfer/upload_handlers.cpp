@@ -28,18 +28,6 @@ bool HasRoomFor(FileSystem& disk, const std::filesystem::path& folder, uint64_t 
   }
 }
 
-// Counts a granted upload and logs it (the log window and "Upload Log.txt").
-void LogUpload(Transfers& transfers, const Request& request, const char* log_text,
-               std::string_view name) {
-  TransferServices& services = transfers.services;
-  ++services.stats.upload_counter;
-  services.stats.Refresh();
-  const ClientSession& client = request.client;
-  services.log.Line(client.LogWho(), Quote(log_text, name));
-  const std::string address = AddressText(client.address);
-  services.log_files.Upload({address, client.login, client.display_name}, name);
-}
-
 // The answer to a failure while an upload was being set up: the whole text
 // within the 255 bytes of a fixed message.
 void SendUploadFailure(Request& request, std::string_view name,
@@ -161,7 +149,7 @@ void UploadFile(Transfers& transfers, Request& request) {
   }
   transfers.lists.file_uploads.push_back(std::move(task));
   request.transaction.SendReply(reply);
-  LogUpload(transfers, request, kUploadLogText, name);
+  LogGranted(transfers, request, false, kUploadLogText, name);
 }
 
 // 213: a folder into the folder the path names; its items follow on the
@@ -234,7 +222,7 @@ void UploadFolder(Transfers& transfers, Request& request) {
     transfers.lists.folder_uploads.push_back(std::move(task));
   }
   request.transaction.SendReply(reply);
-  LogUpload(transfers, request, kUploadFolderLogText, name);
+  LogGranted(transfers, request, false, kUploadFolderLogText, name);
 }
 
 }  // namespace
