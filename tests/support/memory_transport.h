@@ -42,7 +42,9 @@ class MemoryTransport final : public Transport {
     sent_.insert(sent_.end(), first.begin(), first.end());
     sent_.insert(sent_.end(), second.begin(), second.end());
   }
-  size_t QueuedBytes() const override { return 0; }
+  size_t QueuedBytes() const override { return queued_; }
+  // What QueuedBytes reports from now on (nothing is ever really queued).
+  void SetQueuedBytes(size_t queued) { queued_ = queued; }
   void CloseGracefully() override { connected_ = false; }
   void Disconnect() override { connected_ = false; }
   bool DroppedForNotReading() const override { return false; }
@@ -54,6 +56,7 @@ class MemoryTransport final : public Transport {
   size_t head_ = 0;
   std::vector<uint8_t> sent_;
   bool connected_ = true;
+  size_t queued_ = 0;
 };
 
 }  // namespace vantrel::testing

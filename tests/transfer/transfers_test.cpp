@@ -316,6 +316,19 @@ TEST_F(Transfers, HostilePeersCostTheirConnectionAndNoServerFailure) {
   EXPECT_TRUE(silent->WaitClosed());
 }
 
+TEST_F(Transfers, TasksWhoseClientNeverConnectsEndAfter500Seconds) {
+  MakeFile(Files() / "a.txt", "abc");
+  auto client = User({kPrivilegeDownloadFiles, kPrivilegeUploadFiles, kPrivilegeUploadAnywhere});
+  ASSERT_TRUE(client->Call(kTranDownloadFile, Request("a.txt")));
+  ASSERT_TRUE(client->Call(kTranUploadFile, Request("b.txt")));
+  fixture_.AdvanceAndPass(500);
+  EXPECT_FALSE(fixture_.Logged("Download aborted (no response)"));
+  fixture_.AdvanceAndPass(1);
+  EXPECT_TRUE(fixture_.Logged("Download aborted (no response)"));
+  EXPECT_TRUE(fixture_.Logged("Upload aborted (no response)"));
+  EXPECT_TRUE(fs::exists(Files() / "b.txt.vpf"));
+}
+
 TEST_F(Transfers, EmptyFolderDownloadAnswersZerosWithoutATask) {
   fs::create_directories(Files() / "Empty");
   auto client = Downloader();
