@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "files_test_support.h"
 #include "protocol/access_privileges.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "support/scoped_environment.h"
 #include "support/server_fixture.h"
+#include "support/shared_tree.h"
 
 namespace vantrel::testing {
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "files_test_support.h"
 #include "platform/exception.h"
+#include "support/shared_tree.h"
 #include "support/temporary_folder.h"
 
 namespace vantrel::testing {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "../files/files_test_support.h"
 #include "prefs/server_settings.h"
 #include "protocol/access_privileges.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "support/server_fixture.h"
+#include "support/shared_tree.h"
 #include "transfer_test_support.h"
 
 namespace vantrel::testing {
