@@ -50,12 +50,12 @@ class CMyApplication {
   // capabilities in the order they are registered (which orders their start-up).
   TemporaryBanList temporary_bans_;
   ServerCore core_;
+  FileTree file_tree_;
   PermanentBanList permanent_bans_;
   BansCapability bans_;
   NewsCapability news_;
   ChatCapability chat_;
   AccountsCapability accounts_;
-  FileTree file_tree_;
   FilesCapability files_;
   TransfersCapability transfers_;
 };

@@ -7,15 +7,23 @@
 namespace vantrel {
 
 NewsCapability::NewsCapability(const NewsServices& services, FileSystem& file_system,
-                               const std::filesystem::path& server_folder)
+                               const std::filesystem::path& server_folder, FileTree& tree,
+                               Random& random)
     : services_(services),
       board_(file_system, server_folder),
       texts_(file_system, server_folder),
       board_services_{services.clients, services.auto_bans, services.failures, services.clock,
-                      board_} {}
+                      board_},
+      threaded_services_{tree,
+                         random,
+                         services.clock,
+                         services.log,
+                         services.failures,
+                         std::filesystem::absolute(server_folder) / kNewsFolderName} {}
 
 void NewsCapability::RegisterHandlers(DispatchTable& table) {
   RegisterBoardHandlers(table, board_services_);
+  RegisterThreadedNewsHandlers(table, threaded_services_);
 }
 
 void NewsCapability::Start(std::function<void()> then) {

@@ -7,6 +7,7 @@
 #include "news/board_handlers.h"
 #include "news/message_board.h"
 #include "news/server_texts.h"
+#include "news/threaded_news_handlers.h"
 #include "server/capability.h"
 #include "server/core_services.h"
 #include "server/operator.h"
@@ -28,12 +29,14 @@ struct NewsServices {
 // News: the message board ("MessageBoard.txt") with transactions 101 and 103,
 // and the agreement and banner the login shows, all loaded at start-up and by
 // the operator's `reload`; the agreement and banner again when the banner
-// settings change. Built by the composition root; core thread only.
+// settings change; and the threaded news of bundles and categories under
+// "News" (transactions 370 to 411). Built by the composition root; core thread only.
 class NewsCapability final : public Capability {
  public:
   // REQUIRES: everything `services` refers to, and `file_system`, outlive the capability.
+  // `tree` and `random` serve the threaded news under "News".
   NewsCapability(const NewsServices& services, FileSystem& file_system,
-                 const std::filesystem::path& server_folder);
+                 const std::filesystem::path& server_folder, FileTree& tree, Random& random);
 
   void RegisterHandlers(DispatchTable& table) override;
   void Start(std::function<void()> then) override;
@@ -53,6 +56,7 @@ class NewsCapability final : public Capability {
   MessageBoard board_;
   ServerTexts texts_;
   BoardServices board_services_;
+  ThreadedNewsServices threaded_services_;
 };
 
 }  // namespace vantrel

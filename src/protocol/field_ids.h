@@ -45,5 +45,22 @@ inline constexpr uint16_t kFieldQuotedText = 214;
 inline constexpr uint16_t kFieldAutoResponse = 215;
 inline constexpr uint16_t kFieldItemCount = 220;
 inline constexpr uint16_t kFieldUserEntry = 300;
+inline constexpr uint16_t kFieldNewsEntryShort = 320;
+inline constexpr uint16_t kFieldArticleList = 321;
+inline constexpr uint16_t kFieldCategoryName = 322;
+inline constexpr uint16_t kFieldNewsEntry = 323;
+inline constexpr uint16_t kFieldNewsPath = 325;
+inline constexpr uint16_t kFieldArticleId = 326;
+inline constexpr uint16_t kFieldDataFlavor = 327;
+inline constexpr uint16_t kFieldArticleTitle = 328;
+inline constexpr uint16_t kFieldArticlePoster = 329;
+inline constexpr uint16_t kFieldArticleDate = 330;
+inline constexpr uint16_t kFieldPreviousArticle = 331;
+inline constexpr uint16_t kFieldNextArticle = 332;
+inline constexpr uint16_t kFieldArticleData = 333;
+inline constexpr uint16_t kFieldArticleFlags = 334;
+inline constexpr uint16_t kFieldParentArticle = 335;
+inline constexpr uint16_t kFieldFirstChildArticle = 336;
+inline constexpr uint16_t kFieldDeleteDescendants = 337;
 
 }  // namespace vantrel
