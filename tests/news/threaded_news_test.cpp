@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "../files/files_test_support.h"
+#include "support/shared_tree.h"
 #include "protocol/access_privileges.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
+#include "support/scoped_environment.h"
 #include "support/server_fixture.h"
 
 namespace vantrel::testing {
@@ -60,6 +61,7 @@ class ThreadedNews : public ::testing::Test {
   }
 
   ServerFixture fixture_;
+  ScopedEnvironment data_home_{"XDG_DATA_HOME", (fixture_.Folder() / "trash-home").string()};
 };
 
 TEST_F(ThreadedNews, ListsBundlesAndCategoriesLongFromVersion15) {
