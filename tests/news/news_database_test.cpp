@@ -284,5 +284,35 @@ TEST_F(NewsDatabaseTest, JournalOfAnotherCategoryOfThatNameIsIgnored) {
   EXPECT_EQ(Post(database, 0, "B"), 1u);
 }
 
+TEST_F(NewsDatabaseTest, FullBitmapMovesPastTheBlocksItDescribes) {
+  NewsDatabase database = Created();
+  Patch(512, ByteString(256, 0xFF));  // every block it describes in use
+  EXPECT_EQ(database.AddArticle(0, "A", "p", 0, "i", kDate), 1u);
+  // The bitmap moved to blocks 2049 and 2050, freeing block 1, where the
+  // article went; the index list took the block after the bitmap.
+  EXPECT_EQ(FileBytes(48, 8), (ByteString{0, 0, 0, 1, 0, 0, 0, 1}));
+  EXPECT_EQ(FileBytes(60, 12), (ByteString{0, 0, 8, 1, 0, 0, 0, 2, 0, 0, 0, 1}));
+  EXPECT_EQ(FileBytes(512 + 36, 4), (ByteString{0, 0, 0, 1}));
+  EXPECT_EQ(FileBytes(512 + 2048 * 256, 512), Join({ByteString(256, 0xFF), {0xE0}, Zeros(255)}));
+  EXPECT_EQ(FileBytes(512 + 256 + 8, 8), (ByteString{0, 0, 8, 3, 0, 0, 0, 1}));
+  EXPECT_EQ(std::filesystem::file_size(Path()), 512u + 2051 * 256);
+}
+
+TEST_F(NewsDatabaseTest, JournalEndsAtARecordThatFailsItsChecksum) {
+  NewsDatabase database = Database(NewsDurability::kAtCheckpoint);
+  database.Create("General", "");
+  database.AddArticle(0, "A", "p", 0, "i", kDate);
+  const size_t first_record = std::filesystem::file_size(Journal());
+  database.AddFlavor(1, "text/plain", AsBytes("hello"));
+  std::string journal = ReadWholeFile(Journal());
+  const size_t hello = journal.find("hello");
+  ASSERT_GT(hello, first_record);
+  journal[hello] = 'j';  // as a crash in the middle of writing it may leave it
+  std::ofstream(Journal(), std::ios::binary) << journal;
+  EXPECT_EQ(database.Summary().article_count, 1u);
+  EXPECT_EQ(Raised([&] { database.GetArticle(1, "text/plain"); }),
+            std::pair(kErrorClassFile, kErrorCodeNotFound));
+}
+
 }  // namespace
 }  // namespace vantrel::testing

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -96,12 +97,14 @@ class NewsDatabaseTest : public ::testing::Test {
     const std::string bytes = ReadWholeFile(Path());
     return {bytes.begin(), bytes.end()};
   }
-  // Bytes [offset, offset + size) of the category file.
+  // Bytes [offset, offset + size) of the category file; fewer past its end.
   ByteString FileBytes(size_t offset, size_t size) const {
-    const ByteString bytes = FileBytes();
-    if (offset + size > bytes.size()) return {};
-    return {bytes.begin() + static_cast<ptrdiff_t>(offset),
-            bytes.begin() + static_cast<ptrdiff_t>(offset + size)};
+    std::ifstream file(Path(), std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(offset));
+    ByteString bytes(size);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    return bytes;
   }
   // Writes `bytes` at `offset` of the category file, as damage would.
   void Patch(size_t offset, const ByteString& bytes) const {
