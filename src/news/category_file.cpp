@@ -3,10 +3,21 @@
 #include <algorithm>
 #include <utility>
 
+#include "files/item_names.h"
 #include "news/category_layout.h"
 #include "platform/exception.h"
 
 namespace vantrel {
+
+bool IsCompanionName(std::string_view name) {
+  for (const std::string_view suffix : {std::string_view(".journal"), std::string_view(".new")}) {
+    if (name.ends_with(suffix) &&
+        EndsWithIgnoringCase(name.substr(0, name.size() - suffix.size()), ".vnz")) {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::filesystem::path JournalPathOf(const std::filesystem::path& category) {
   std::filesystem::path journal = category;

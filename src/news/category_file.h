@@ -22,6 +22,10 @@ inline constexpr uint64_t kCheckpointSize = 16 * 1024;
 
 // The journal of the category at `category`: "Name.vnz.journal" beside it.
 std::filesystem::path JournalPathOf(const std::filesystem::path& category);
+// Whether `name` (a file name on disk) is the journal or the new file of a
+// category rather than an item of the news tree: it ends in ".vnz.journal" or
+// ".vnz.new".
+bool IsCompanionName(std::string_view name);
 // Where a new category at `category` is written before it takes its name:
 // "Name.vnz.new" beside it.
 std::filesystem::path NewCategoryPathOf(const std::filesystem::path& category);

@@ -1,5 +1,7 @@
 #include "news/news_list.h"
 
+#include "news/category_file.h"
+
 #include "files/folder_listing.h"
 #include "files/host_names.h"
 #include "files/item_names.h"
@@ -31,7 +33,7 @@ std::vector<std::vector<uint8_t>> NewsListEntries(
     const SummaryReader& summary, const std::function<void(const std::exception&)>& damaged) {
   std::vector<std::vector<uint8_t>> entries;
   for (const FolderEntry& listed : file_system.ListFolderWithStatus(folder)) {
-    if (!listed.status || listed.name.starts_with('.')) continue;
+    if (!listed.status || listed.name.starts_with('.') || IsCompanionName(listed.name)) continue;
     const std::filesystem::path host = folder / listed.name;
     const std::string name = WireName(listed.name);
     auto status = listed.status;

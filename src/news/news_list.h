@@ -21,7 +21,8 @@ bool IsCategoryName(std::string_view name);
 using SummaryReader = std::function<CategorySummary(const std::filesystem::path& path)>;
 
 // The entries of the news bundle `folder`, one field's data each, in listing
-// order; hidden entries (a name starting with ".") are left out.
+// order; hidden entries (a name starting with ".") and the journals of
+// categories are left out.
 // Long form (field 323): a bundle as type 2, its number of items, its name
 // (length-prefixed) and a zero byte; a category as type 3, its article count
 // (low 16 bits), GUID, add serial and second serial, its name and 3 zero bytes;

@@ -7,6 +7,7 @@
 #include "files/file_texts.h"
 #include "files/host_names.h"
 #include "files/item_names.h"
+#include "news/category_file.h"
 #include "news/news_database.h"
 #include "news/news_list.h"
 #include "news/threaded_news_texts.h"
@@ -210,6 +211,7 @@ void DeleteNewsItem(ThreadedNewsServices& news, Request& request) {
     return;
   }
   news.tree.Delete(item.host);
+  if (!bundle) news.tree.Delete(JournalPathOf(item.host));  // its changes not yet written in
   request.transaction.SendReply(UFieldData());
 }
 
