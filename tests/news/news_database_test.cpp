@@ -298,6 +298,19 @@ TEST_F(NewsDatabaseTest, FullBitmapMovesPastTheBlocksItDescribes) {
   EXPECT_EQ(std::filesystem::file_size(Path()), 512u + 2051 * 256);
 }
 
+TEST_F(NewsDatabaseTest, LongRunGrowsTheBitmapUntilTheFreedBlocksJoin) {
+  NewsDatabase database = Created();
+  const uint32_t id = database.AddArticle(0, "A", "p", 0, "i", kDate);  // blocks 3 and 4
+  // 8 + 12 + 768000 bytes: 3001 blocks, more than the 2048 a bitmap block
+  // describes. The first growth leaves runs of 2046 blocks; the second frees
+  // blocks 2049 and 2050 between two such runs, and the chunk goes to block 5.
+  const ByteString data(768000, 'd');
+  database.AddFlavor(id, "text/plain", data);
+  EXPECT_EQ(FileBytes(60, 12), (ByteString{0, 0, 0x10, 0x01, 0, 0, 0, 3, 0, 0, 0, 1}));
+  EXPECT_EQ(FileBytes(512 + 2 * 256, 4), (ByteString{0, 0, 0, 5}));
+  EXPECT_EQ(database.GetArticle(id, "text/plain"), data);
+}
+
 TEST_F(NewsDatabaseTest, JournalEndsAtARecordThatFailsItsChecksum) {
   NewsDatabase database = Database(NewsDurability::kAtCheckpoint);
   database.Create("General", "");
