@@ -272,6 +272,17 @@ TEST_F(NewsDatabaseTest, ChangesDeferredToACheckpointAreReadFromTheJournal) {
   EXPECT_EQ(Database().Summary().article_count, posts);
 }
 
+TEST_F(NewsDatabaseTest, AfterTheSystemRestartsTheJournalIsWrittenIntoTheCategoryAgain) {
+  NewsDatabase database = Created();
+  database.AddArticle(0, "Kept", "p", 0, "i", kDate);
+  // The crash of the system lost the article's block, written but not synced;
+  // its journal record was synced.
+  Patch(512 + 2 * 256, Zeros(256));
+  disk_.Restart("the next boot");
+  EXPECT_EQ(database.Summary().article_count, 1u);
+  EXPECT_EQ(FileBytes(512 + 2 * 256 + 68, 5), Pascal("Kept"));
+}
+
 TEST_F(NewsDatabaseTest, JournalOfAnotherCategoryOfThatNameIsIgnored) {
   NewsDatabase database = Created();
   Post(database, 0, "A");
