@@ -1,8 +1,8 @@
 // Opens a news category file made of the fuzzer's bytes and works in it: its
 // summary, both article lists (the short one twice: built, then from its
-// cache), reads, deletes with and without descendants, an article added and a
-// flavor added to it. Besides never crashing or running on, every failure must
-// be one of class 4: a damaged file is described, not obeyed.
+// cache), reads, deletes with and without descendants, an article added with
+// a flavor and a second flavor added to it. Besides never crashing or running on, every failure
+// must be one of class 4: a damaged file is described, not obeyed.
 #include <unistd.h>
 
 #include <cstdint>
@@ -80,8 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Attempt([&] { database.DeleteArticle(1, false); });
   Attempt([&] { database.DeleteArticle(3, true); });
   Attempt([&] {
-    const uint32_t id = database.AddArticle(2, "Title", "Poster", 0, "", date);
-    database.AddFlavor(id, "text/plain", flavor_data);
+    const uint32_t id =
+        database.AddArticle(2, "Title", "Poster", 0, "", date, "text/plain", flavor_data);
+    database.AddFlavor(id, "text/html", flavor_data);
   });
   Attempt([&] { database.ArticleList(false); });
   return 0;

@@ -151,6 +151,20 @@ TEST_F(NewsDatabaseTest, FlavorChunkEndingOnABlockBoundaryTakesNoPaddingBlock) {
   EXPECT_EQ(database.GetArticle(id, "text/plain"), ByteString(236, 'x'));  // the first match
 }
 
+TEST_F(NewsDatabaseTest, ArticleAddedWithItsFlavorEndsAsWhenTheFlavorIsAddedAfter) {
+  NewsDatabase database = Created();
+  database.AddArticle(0, "A", "p", 0, "i1", kDate);
+  database.AddFlavor(1, "text/plain", AsBytes("first"));
+  ByteString in_two = FileBytes();
+  std::filesystem::remove(Path());
+  database.Create("General", "All sorts");
+  database.AddArticle(0, "A", "p", 0, "i1", kDate, "text/plain", AsBytes("first"));
+  ByteString in_one = FileBytes();
+  std::fill(in_two.begin() + 8, in_two.begin() + 24, 0);  // the GUIDs aside
+  std::fill(in_one.begin() + 8, in_one.begin() + 24, 0);
+  EXPECT_EQ(in_one, in_two);
+}
+
 TEST_F(NewsDatabaseTest, MissingArticlesAndFlavorsRaiseNotFound) {
   NewsDatabase database = Created();
   const uint32_t id = Post(database, 0, "A");
