@@ -147,7 +147,8 @@ void GetArticle(ThreadedNewsServices& news, Request& request) {
 }
 
 // 410: a new article (a reply to field 326 when the category holds it) with
-// one data flavor; posted by the session's display name, dated now.
+// one data flavor, written in one change; posted by the session's display
+// name, dated now.
 void PostArticle(ThreadedNewsServices& news, Request& request) {
   if (Refused(request, kPrivilegePostNews, kPostArticlesRefusedText)) return;
   const auto path = ResolveCategory(news, request);
@@ -155,25 +156,20 @@ void PostArticle(ThreadedNewsServices& news, Request& request) {
     SendErrorReply(request.transaction, kPostNoCategoryText);
     return;
   }
-  NewsDatabase category = Category(news, *path);
-  uint32_t id = 0;
-  if (!OnCategory(news, request, kPostCorruptText, [&] {
-        id = category.AddArticle(request.fields.ReadInteger(kFieldArticleId),
-                                 FieldText(request.fields, kFieldArticleTitle, kMaxPostTitle),
-                                 request.client.display_name,
-                                 request.fields.ReadInteger(kFieldArticleFlags), {},
-                                 DateStampOf(news.clock.LocalTime()));
-      })) {
-    return;
-  }
+  // An article with data gets it in the same change; one without stays empty.
   const std::span<const uint8_t> data = request.fields.Data(kFieldArticleData);
-  if (data.empty()) {
-    SendErrorReply(request.transaction, kPostInvalidDataText);  // the article stays, empty
+  if (!OnCategory(news, request, kPostCorruptText, [&] {
+        Category(news, *path)
+            .AddArticle(request.fields.ReadInteger(kFieldArticleId),
+                        FieldText(request.fields, kFieldArticleTitle, kMaxPostTitle),
+                        request.client.display_name, request.fields.ReadInteger(kFieldArticleFlags),
+                        {}, DateStampOf(news.clock.LocalTime()),
+                        FieldText(request.fields, kFieldDataFlavor, kMaxPostFlavor), data);
+      })) {
     return;
   }
-  if (!OnCategory(news, request, kPostCorruptText, [&] {
-        category.AddFlavor(id, FieldText(request.fields, kFieldDataFlavor, kMaxPostFlavor), data);
-      })) {
+  if (data.empty()) {
+    SendErrorReply(request.transaction, kPostInvalidDataText);
     return;
   }
   request.transaction.SendReply(UFieldData());
