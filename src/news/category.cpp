@@ -113,9 +113,13 @@ uint32_t Category::ReadWord(uint32_t block, size_t offset) const {
 }
 
 void Category::WriteWord(uint32_t block, size_t offset, uint32_t value) {
+  const uint64_t at = BlockOffset(block) + offset;
+  // A field of something already in the file: a link that leads past its end
+  // must not make it grow there.
+  if (at > file_.Size() || file_.Size() - at < 4) RaiseDamaged("it refers to bytes past its end.");
   std::array<uint8_t, 4> bytes{};
   Put32(bytes.data(), value);
-  file_.Write(BlockOffset(block) + offset, bytes);
+  file_.Write(at, bytes);
 }
 
 void Category::WriteBytes(uint32_t block, size_t offset, std::span<const uint8_t> bytes) {

@@ -70,7 +70,12 @@ class Category {
   std::vector<uint8_t> ReadBytes(uint32_t block, size_t offset, size_t length) const;
   // The 32-bit integer at `offset` into block `block`.
   uint32_t ReadWord(uint32_t block, size_t offset) const;
+  // Changes that integer, in something the file holds already: raises as
+  // damaged when it lies past the file's end.
   void WriteWord(uint32_t block, size_t offset, uint32_t value);
+  // Writes `bytes` at `offset` into block `block`, growing the file when they
+  // reach past its end. REQUIRES: the blocks are the caller's (allocated, or
+  // read before).
   void WriteBytes(uint32_t block, size_t offset, std::span<const uint8_t> bytes);
 
   // Writes the header's numeric fields and commits the operation's writes

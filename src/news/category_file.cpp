@@ -120,7 +120,11 @@ void CategoryFile::Checkpoint() {
 }
 
 uint64_t CategoryFile::CheckpointSize() const {
-  return durability_ == NewsDurability::kEveryChange ? kCheckpointSize : kDeferredCheckpointSize;
+  // Without a boot ID no journal's header is believed: every operation reads
+  // every record, as with kAtCheckpoint.
+  const bool header_believed = !file_system_.BootId().empty();
+  return durability_ == NewsDurability::kEveryChange && header_believed ? kCheckpointSize
+                                                                        : kDeferredCheckpointSize;
 }
 
 void CategoryFile::RaiseDamaged(std::string_view what) const {

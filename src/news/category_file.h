@@ -18,8 +18,9 @@ namespace vantrel {
 // The journal is emptied by a checkpoint once its records reach these sizes.
 // With kEveryChange the category already holds them, and operations read only
 // the journal's header: the checkpoint's sync of the category is one in many
-// changes (about 1,000 articles posted). With kAtCheckpoint every operation
-// reads every record: fewer of them, at the cost of more checkpoints.
+// changes (about 1,000 articles posted). With kAtCheckpoint, or on a system
+// without a boot ID, every operation reads every record: fewer of them, at
+// the cost of more checkpoints.
 inline constexpr uint64_t kCheckpointSize = 1024 * 1024;
 inline constexpr uint64_t kDeferredCheckpointSize = 64 * 1024;
 

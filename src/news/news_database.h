@@ -63,9 +63,12 @@ enum class NewsDurability : uint8_t {
 // between operations. Every operation that changes the file either happens
 // whole or not at all, even when the process dies or the disk fails in the
 // middle of it: its change is first written to the journal "Name.vnz.journal"
-// beside the file (category_file.h), which belongs to the category and is
-// read by every operation. Failures raise Omberly::CException (a damaged file:
-// class 4, with a description). Core thread only.
+// beside the file (category_file.h, news_journal.h), which belongs to the
+// category: whatever moves, renames or deletes the category does the same to
+// its journal. Failures raise Omberly::CException of class 4: a missing
+// article or flavor kErrorCodeNotFound, a damaged file kErrorCodeInUse with a
+// description of the damage, a failing disk the code of its errno with
+// "Could not read/save the news category “Name”.". Core thread only.
 class NewsDatabase {
  public:
   // The category file at `path`, through `file_system`; `random` makes GUIDs
@@ -74,7 +77,9 @@ class NewsDatabase {
                NewsDurability durability = NewsDurability::kEveryChange);
 
   // Writes a new, empty category file of 1024 bytes named `name` (cut to 31)
-  // with `description` (cut to 255). Raises when the file exists.
+  // with `description` (cut to 255): whole as "Name.vnz.new", then moved to its
+  // name, so that a crash leaves no half a category. Raises when the file
+  // exists (class 4, kErrorCodeExists).
   void Create(std::string_view name, std::string_view description);
 
   CategorySummary Summary() const;
@@ -88,7 +93,10 @@ class NewsDatabase {
                       uint32_t flags, std::string_view identifier, const DateStamp& date,
                       std::string_view flavor = {}, std::span<const uint8_t> data = {});
 
-  // Adds a data flavor (its name cut to 31 bytes) to the article `id`.
+  // Adds a data flavor (its name cut to 31 bytes) to the article `id`, after
+  // its others, and drops the cached article list (which shows flavors).
+  // Raises when the article is missing or has 63 flavors already (a delete
+  // frees 64 chunks at most).
   void AddFlavor(uint32_t id, std::string_view flavor, std::span<const uint8_t> data);
 
   // The data of the flavor named exactly `flavor` of the article `id`, and the
@@ -101,7 +109,8 @@ class NewsDatabase {
   void DeleteArticle(uint32_t id, bool with_descendants);
 
   // The flattened article list: the short form (no identifiers) from the
-  // cache when the file holds one, else built (and then cached); the full form
+  // cache when the file holds one, else built (and then cached: a failure to
+  // store it is not raised, the next request builds it again); the full form
   // always built, never cached.
   std::vector<uint8_t> ArticleList(bool full);
 

@@ -94,6 +94,12 @@ TEST_F(NewsDatabaseTest, DamagedFilesRaiseClassFourSayingWhat) {
          Patch(36, {0, 0x10, 0, 0});
        },
        [](NewsDatabase& database) { database.ArticleList(false); }, "cached article list"},
+      {"a last top-level article past the end",
+       [&] {
+         Patch(52, {0, 0x10, 0, 0});
+       },
+       [](NewsDatabase& database) { database.AddArticle(0, "A", "p", 0, "i", kDate); },
+       "past its end"},
       {"a bitmap past the end",
        [&] {
          Patch(64, {0, 0x10, 0, 0});
