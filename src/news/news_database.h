@@ -43,6 +43,17 @@ struct ArticleInfo {
   std::string identifier;  // at most 63 bytes
 };
 
+// When a change that returned is on the disk for sure.
+enum class NewsDurability : uint8_t {
+  // Each operation that changes the file syncs its journal record before it
+  // returns: nothing it did is lost, even when the system crashes.
+  kEveryChange,
+  // Only checkpoints sync (news_journal.h): a crash of the process loses
+  // nothing, a crash of the system may lose the latest changes; either leaves
+  // the file whole.
+  kAtCheckpoint,
+};
+
 // One news category file ("Name.vnz", type "VNNZ", creator "VRSV"): a 512-byte
 // header and blocks holding an allocation bitmap, an ID index of buckets, and
 // articles as chains of chunks (the article record, then one chunk per data
@@ -51,13 +62,16 @@ struct ArticleInfo {
 // operation opens the file, works and closes it: nothing is kept in memory
 // between operations. Every operation that changes the file either happens
 // whole or not at all, even when the process dies or the disk fails in the
-// middle of it. Failures raise Omberly::CException (a damaged file: class 4,
-// with a description). Core thread only.
+// middle of it: its change is first written to the journal "Name.vnz.journal"
+// beside the file (category_file.h), which belongs to the category and is
+// read by every operation. Failures raise Omberly::CException (a damaged file:
+// class 4, with a description). Core thread only.
 class NewsDatabase {
  public:
   // The category file at `path`, through `file_system`; `random` makes GUIDs
   // and article identifiers. REQUIRES: both outlive the object.
-  NewsDatabase(FileSystem& file_system, std::filesystem::path path, Random& random);
+  NewsDatabase(FileSystem& file_system, std::filesystem::path path, Random& random,
+               NewsDurability durability = NewsDurability::kEveryChange);
 
   // Writes a new, empty category file of 1024 bytes named `name` (cut to 31)
   // with `description` (cut to 255). Raises when the file exists.
@@ -92,6 +106,7 @@ class NewsDatabase {
   FileSystem& file_system_;
   std::filesystem::path path_;
   Random& random_;
+  NewsDurability durability_;
 };
 
 }  // namespace vantrel

@@ -31,6 +31,10 @@ enum class LinkHandling : uint8_t { kFollow, kNoFollow };
 // Either creates a missing file (mode 0644 less the umask).
 enum class WriteMode : uint8_t { kTruncate, kAppend };
 
+// Whether OpenForUpdate opens only a file that exists (a missing one raises
+// ENOENT), or creates a missing one (mode 0644 less the umask). Neither empties it.
+enum class UpdateMode : uint8_t { kExisting, kCreate };
+
 struct FileStatus {
   FileKind kind = FileKind::kOther;
   // Bytes in a file; the length of the target of a symbolic link not followed.
@@ -99,6 +103,25 @@ class WritableFile {
   WritableFile() = default;
 };
 
+// A file open for reading and for writing at any offset, as a database works
+// on its file; closed when destroyed (a failure to close is then ignored: what
+// was not synced may or may not be on the disk). Whoever opened it owns it.
+class RandomAccessFile : public ReadableFile {
+ public:
+  // Writes all of `bytes` at `offset`, growing the file when they reach past its
+  // end (a gap before them reads as zeros). After a failure part of them may be
+  // written.
+  virtual void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) = 0;
+  // Makes what was written, and the file's size, durable (fdatasync: the file's
+  // times may follow later).
+  virtual void Sync() = 0;
+  // Cuts the file to `size` bytes, or grows it with zeros to that size.
+  virtual void Truncate(uint64_t size) = 0;
+
+ protected:
+  RandomAccessFile() = default;
+};
+
 class FileSystem {
  public:
   // The real file system of the process (POSIX); lives until the process ends.
@@ -114,6 +137,10 @@ class FileSystem {
   // Opens the file at `path` for writing as `mode` says, creating it when missing.
   virtual std::unique_ptr<WritableFile> OpenForWriting(const std::filesystem::path& path,
                                                        WriteMode mode) = 0;
+  // Opens the file at `path` for reading and writing at any offset, as `mode`
+  // says; a missing file with kExisting raises ENOENT (or ENOTDIR), a folder EISDIR.
+  virtual std::unique_ptr<RandomAccessFile> OpenForUpdate(const std::filesystem::path& path,
+                                                          UpdateMode mode) = 0;
 
   // The status of the entry at `path` (of a symbolic link itself with kNoFollow).
   // Nothing when there is no such entry (ENOENT, ENOTDIR, or a followed link

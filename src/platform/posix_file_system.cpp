@@ -56,21 +56,26 @@ uint64_t SizeOf(int fd) {
   return static_cast<uint64_t>(status.st_size);
 }
 
+// Reads up to `buffer.size()` bytes from `offset`; fewer only at the end of the file.
+size_t ReadFully(int fd, uint64_t offset, std::span<uint8_t> buffer) {
+  size_t done = 0;
+  while (done < buffer.size()) {
+    const ssize_t got =
+        ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) RaiseErrno();
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
+}
+
 class PosixReadableFile final : public ReadableFile {
  public:
   explicit PosixReadableFile(int fd) : fd_(fd) {}
 
   size_t ReadAt(uint64_t offset, std::span<uint8_t> buffer) override {
-    size_t done = 0;
-    while (done < buffer.size()) {
-      const ssize_t got = ::pread(fd_.Get(), buffer.data() + done, buffer.size() - done,
-                                  static_cast<off_t>(offset + done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) RaiseErrno();
-      if (got == 0) break;
-      done += static_cast<size_t>(got);
-    }
-    return done;
+    return ReadFully(fd_.Get(), offset, buffer);
   }
 
   uint64_t Size() override { return SizeOf(fd_.Get()); }
@@ -103,6 +108,40 @@ class PosixWritableFile final : public WritableFile {
   }
 
   uint64_t Size() override { return SizeOf(fd_.Get()); }
+
+ private:
+  Descriptor fd_;
+};
+
+class PosixRandomAccessFile final : public RandomAccessFile {
+ public:
+  explicit PosixRandomAccessFile(int fd) : fd_(fd) {}
+
+  size_t ReadAt(uint64_t offset, std::span<uint8_t> buffer) override {
+    return ReadFully(fd_.Get(), offset, buffer);
+  }
+
+  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
+    size_t written = 0;
+    while (written < bytes.size()) {
+      const ssize_t done = ::pwrite(fd_.Get(), bytes.data() + written, bytes.size() - written,
+                                    static_cast<off_t>(offset + written));
+      if (done < 0 && errno == EINTR) continue;
+      if (done < 0) RaiseErrno();
+      written += static_cast<size_t>(done);
+    }
+  }
+
+  void Sync() override {
+    if (::fdatasync(fd_.Get()) != 0) RaiseErrno();
+  }
+
+  void Truncate(uint64_t size) override {
+    if (::ftruncate(fd_.Get(), static_cast<off_t>(size)) != 0) RaiseErrno();
+  }
+
+  uint64_t Size() override { return SizeOf(fd_.Get()); }
+  int NativeHandle() const override { return fd_.Get(); }
 
  private:
   Descriptor fd_;
@@ -172,6 +211,14 @@ std::unique_ptr<WritableFile> PosixFileSystem::OpenForWriting(const std::filesys
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | start, kFileMode);
   if (fd < 0) RaiseErrno();
   return std::make_unique<PosixWritableFile>(fd);
+}
+
+std::unique_ptr<RandomAccessFile> PosixFileSystem::OpenForUpdate(const std::filesystem::path& path,
+                                                                 UpdateMode mode) {
+  const int create = mode == UpdateMode::kCreate ? O_CREAT : 0;
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | create, kFileMode);
+  if (fd < 0) RaiseErrno();
+  return std::make_unique<PosixRandomAccessFile>(fd);
 }
 
 std::optional<FileStatus> PosixFileSystem::Stat(const std::filesystem::path& path,

@@ -148,6 +148,25 @@ TEST_F(FileSystemTest, StreamedFilesReadAtOffsetsAndWriteInSequence) {
   EXPECT_EQ(ReadWholeFile(At("stream")), "");
 }
 
+TEST_F(FileSystemTest, UpdatedFilesAreWrittenAnywhereAndCut) {
+  EXPECT_EQ(RaisedErrno([&] { files_.OpenForUpdate(At("missing"), UpdateMode::kExisting); }),
+            ENOENT);
+  const auto file = files_.OpenForUpdate(At("data"), UpdateMode::kCreate);
+  file->WriteAt(0, AsBytes("abcd"));
+  file->WriteAt(2, AsBytes("XYZ"));
+  file->WriteAt(8, AsBytes("!"));
+  file->Sync();
+  EXPECT_EQ(file->Size(), 9u);
+  std::array<uint8_t, 4> buffer{};
+  EXPECT_EQ(file->ReadAt(1, buffer), 4u);
+  EXPECT_EQ(Text(buffer), "bXYZ");
+  EXPECT_EQ(ReadWholeFile(At("data")), std::string("abXYZ\0\0\0!", 9));
+  file->Truncate(3);
+  EXPECT_EQ(ReadWholeFile(At("data")), "abX");
+  // Opening again, even with kCreate, keeps what is there.
+  EXPECT_EQ(files_.OpenForUpdate(At("data"), UpdateMode::kCreate)->Size(), 3u);
+}
+
 TEST_F(FileSystemTest, StatTellsKindSizeAndTimes) {
   constexpr std::time_t kModified = 1000000000;
   const std::time_t start = std::time(nullptr);

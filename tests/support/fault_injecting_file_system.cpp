@@ -56,6 +56,40 @@ class FaultInjectingFileSystem::Writable final : public WritableFile {
   std::unique_ptr<WritableFile> base_;
 };
 
+class FaultInjectingFileSystem::Updatable final : public RandomAccessFile {
+ public:
+  Updatable(FaultInjectingFileSystem& owner, std::unique_ptr<RandomAccessFile> base)
+      : owner_(owner), base_(std::move(base)) {}
+
+  size_t ReadAt(uint64_t offset, std::span<uint8_t> buffer) override {
+    owner_.Operation(Effect::kLooks);
+    return base_->ReadAt(offset, buffer);
+  }
+  uint64_t Size() override {
+    owner_.Operation(Effect::kLooks);
+    return base_->Size();
+  }
+  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
+    if (owner_.ShortWriteNow()) {
+      base_->WriteAt(offset, bytes.first(bytes.size() / 2));
+      RaiseFileFailure({}, ENOSPC);
+    }
+    base_->WriteAt(offset, bytes);
+  }
+  void Sync() override {
+    owner_.Operation(Effect::kChanges);
+    base_->Sync();
+  }
+  void Truncate(uint64_t size) override {
+    owner_.Operation(Effect::kChanges);
+    base_->Truncate(size);
+  }
+
+ private:
+  FaultInjectingFileSystem& owner_;
+  std::unique_ptr<RandomAccessFile> base_;
+};
+
 FaultInjectingFileSystem::FaultInjectingFileSystem(FileSystem& base) : base_(base) {}
 
 void FaultInjectingFileSystem::FailOperation(uint64_t n, int system_error, FaultSpan span) {
@@ -115,6 +149,12 @@ std::unique_ptr<WritableFile> FaultInjectingFileSystem::OpenForWriting(
     const std::filesystem::path& path, WriteMode mode) {
   Operation(Effect::kChanges);
   return std::make_unique<Writable>(*this, base_.OpenForWriting(path, mode));
+}
+
+std::unique_ptr<RandomAccessFile> FaultInjectingFileSystem::OpenForUpdate(
+    const std::filesystem::path& path, UpdateMode mode) {
+  Operation(Effect::kChanges);
+  return std::make_unique<Updatable>(*this, base_.OpenForUpdate(path, mode));
 }
 
 std::optional<FileStatus> FaultInjectingFileSystem::Stat(const std::filesystem::path& path,

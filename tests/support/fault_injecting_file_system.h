@@ -21,7 +21,8 @@ enum class FaultSpan : uint8_t { kOnce, kFromThenOn };
 // each call of a FileSystem method and of a method of a file it opened
 // (FileSystem's whole-file operations are made of such calls, each counted).
 // A change is an operation that changes what is on the disk, the kind a full
-// disk fails: opening a file for writing, a write, a sync, closing a written
+// disk fails: opening a file for writing or for update, a write (WritableFile::
+// Append or RandomAccessFile::WriteAt), a sync, a truncation, closing a written
 // file, a rename, a removal, a link, a new folder, a move to the trash.
 // Failures are raised as the real file system raises them (class 4, the errno).
 // Test thread only.
@@ -37,9 +38,10 @@ class FaultInjectingFileSystem final : public FileSystem {
   // The same, counting only changes: the `n`-th change from now fails (and with
   // kFromThenOn every change after it; other operations go on working).
   void FailChange(uint64_t n, int system_error, FaultSpan span = FaultSpan::kOnce);
-  // The `n`-th write from now (WritableFile::Append; 1: the next one) writes the
-  // first half of its bytes and then fails with ENOSPC, as a disk filling up in
-  // the middle of a write does. Replaces the short write set before, if any.
+  // The `n`-th write from now (WritableFile::Append or RandomAccessFile::WriteAt;
+  // 1: the next one) writes the first half of its bytes and then fails with
+  // ENOSPC, as a disk filling up in the middle of a write does. Replaces the
+  // short write set before, if any.
   void ShortWrite(uint64_t n);
   // Runs `action` just before the `n`-th operation from now reaches the base (to
   // change the disk in the middle of a request, as another process would).
@@ -56,6 +58,8 @@ class FaultInjectingFileSystem final : public FileSystem {
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override;
   std::unique_ptr<WritableFile> OpenForWriting(const std::filesystem::path& path,
                                                WriteMode mode) override;
+  std::unique_ptr<RandomAccessFile> OpenForUpdate(const std::filesystem::path& path,
+                                                  UpdateMode mode) override;
   std::optional<FileStatus> Stat(const std::filesystem::path& path, LinkHandling links) override;
   std::vector<std::string> ListFolder(const std::filesystem::path& folder) override;
   std::vector<FolderEntry> ListFolderWithStatus(const std::filesystem::path& folder) override;
@@ -76,6 +80,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   // The files this opens, counting their operations here.
   class Readable;
   class Writable;
+  class Updatable;
 
   enum class Effect : uint8_t { kLooks, kChanges };
 
