@@ -51,9 +51,9 @@ function figures(key,    i, a) {
 }
 
 function cell(key) {
-  if (key in errors) return sprintf("%-30s", "failed")
-  if (!figures(key)) return sprintf("%-30s", "not measured")
-  return sprintf("%-30s", sprintf("%.0f (%.0f-%.0f)", med, low, high))
+  if (key in errors) return sprintf("%-34s", "failed")
+  if (!figures(key)) return sprintf("%-34s", "not measured")
+  return sprintf("%-34s", sprintf("%.0f (%.0f-%.0f)", med, low, high))
 }
 
 function ratio(ours, theirs) {
@@ -82,7 +82,7 @@ function block(title, durability) {
 END {
   printf "\nA news category of %s articles, nanoseconds per operation (real time),\n", articles
   printf "median of the runs (lowest-highest):\n"
-  printf "  %-18s %-30s %-30s %-30s %s\n", "", "news database", "SQLite, open per operation",
+  printf "  %-18s %-34s %-34s %-34s %s\n", "", "news database", "SQLite, open per operation",
          "SQLite, kept open", "ratio: open  kept"
   block("With a sync per change (news: its journal synced; SQLite: WAL, synchronous=FULL)", "sync")
   block("Without syncs (news: a file system whose syncs do nothing; SQLite: synchronous=OFF)",
