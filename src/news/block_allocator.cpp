@@ -98,29 +98,31 @@ void GrowBitmap(Category& category) {
 }  // namespace
 
 uint32_t AllocateBlocks(Category& category, uint32_t count) {
-  // A grown bitmap leaves a run of free blocks after its own, as long as any
-  // run it can offer: one growth finds room, or none will.
-  for (int pass = 0; pass < 2; ++pass) {
-    if (pass > 0) GrowBitmap(category);
+  // Each growth frees the blocks of the bitmap before, joining the free end of
+  // the blocks it described to those the new one describes: the free run at
+  // the end grows by about as many blocks as a bitmap block describes.
+  const uint64_t most_growths = count / (uint64_t{category.BlockSize()} * 8) + 3;
+  for (uint64_t growths = 0;; ++growths) {
     const CategoryHeader& header = category.Header();
     const uint64_t size = BitmapBytes(category);
     const uint64_t start =
         header.hint == 0 ? 0 : std::min<uint64_t>((header.hint - 1) / 4 * 4, size);
     std::vector<uint8_t> bits = ReadBitmap(category, start, size);
-    const std::optional<uint64_t> found = FindClearRun(bits, count);
-    if (!found) continue;
-    const uint64_t first_bit = start * 8 + *found;
-    if (category::kHeaderSize + (first_bit + count) * category.BlockSize() >
-        category::kMaxFileSize) {
-      break;
+    if (const std::optional<uint64_t> found = FindClearRun(bits, count)) {
+      const uint64_t first_bit = start * 8 + *found;
+      if (category::kHeaderSize + (first_bit + count) * category.BlockSize() >
+          category::kMaxFileSize) {
+        RaiseNoRoom();
+      }
+      SetBits(bits, *found, count, true);
+      const uint64_t from = *found / 8;
+      const uint64_t to = (*found + count - 1) / 8 + 1;
+      WriteBitmap(category, start + from, std::span(bits).subspan(from, to - from));
+      return static_cast<uint32_t>(first_bit + 1);
     }
-    SetBits(bits, *found, count, true);
-    const uint64_t from = *found / 8;
-    const uint64_t to = (*found + count - 1) / 8 + 1;
-    WriteBitmap(category, start + from, std::span(bits).subspan(from, to - from));
-    return static_cast<uint32_t>(first_bit + 1);
+    if (growths == most_growths) RaiseNoRoom();
+    GrowBitmap(category);
   }
-  RaiseNoRoom();
 }
 
 void FreeBlocks(Category& category, uint32_t first, uint32_t count) {

@@ -15,10 +15,10 @@ namespace vantrel {
 // run of free blocks from the hint's byte (rounded down to a multiple of 4)
 // on. When there is none the bitmap grows by one block, moving to the first
 // block beyond those it could describe (its old blocks freed, the hint lowered
-// to the first of them when that is lower), and the search starts again. The
-// hint is not changed otherwise. Raises as damaged when the bitmap lies
-// outside the file, and class 4 when there is still no room (the file would
-// pass 4 GiB, or no grown bitmap leaves so long a run).
+// to the first of them when that is lower), and the search starts again, as
+// often as a run of `count` blocks needs. The hint is not changed otherwise.
+// Raises as damaged when the bitmap lies outside the file, and class 4 when
+// there is no room (the file would pass 4 GiB).
 uint32_t AllocateBlocks(Category& category, uint32_t count);
 
 // Frees the `count` blocks from `first` on, and lowers the hint to the byte

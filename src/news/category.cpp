@@ -34,18 +34,6 @@ void PutCounters(std::span<uint8_t> header_bytes, const CategoryHeader& header) 
 
 }  // namespace
 
-void PutFieldText(std::span<uint8_t> out, std::string_view text) {
-  text = text.substr(0, out.size() - 1);
-  std::fill(out.begin(), out.end(), 0);
-  out[0] = static_cast<uint8_t>(text.size());
-  std::copy(text.begin(), text.end(), out.begin() + 1);
-}
-
-std::string FieldText(std::span<const uint8_t> field) {
-  const size_t length = std::min<size_t>(field[0], field.size() - 1);
-  return {field.begin() + 1, field.begin() + 1 + static_cast<ptrdiff_t>(length)};
-}
-
 std::vector<uint8_t> NewCategoryBytes(const Guid& guid, std::string_view name,
                                       std::string_view description) {
   std::vector<uint8_t> bytes(kNewFileSize, 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "news/category_file.h"
+#include "news/field_text.h"
 #include "news/news_database.h"
 #include "platform/file_system.h"
 #include "platform/random.h"
@@ -41,12 +42,6 @@ struct CategoryHeader {
 // `name` is cut to 31 bytes, `description` to 255. Pure.
 std::vector<uint8_t> NewCategoryBytes(const Guid& guid, std::string_view name,
                                       std::string_view description);
-
-// A length-prefixed text in a field of `field` bytes: the length byte, at most
-// field - 1 bytes of `text`, zeros after. REQUIRES: `out` holds `field` bytes.
-void PutFieldText(std::span<uint8_t> out, std::string_view text);
-// The text of such a field; a length byte beyond the field is cut to it.
-std::string FieldText(std::span<const uint8_t> field);
 
 // One operation's view of a category: its file (category_file.h) and its
 // header, read and checked when opened and written back by Commit. Owned by

@@ -38,10 +38,18 @@ CategoryFile::CategoryFile(FileSystem& file_system, std::filesystem::path path,
   // leftover journal of another category.
   file_->ReadAt(category::kGuidOffset, guid_);
   journal_ = std::make_unique<NewsJournal>(file_system_, JournalPathOf(path_), guid_);
+  if (durability_ == NewsDurability::kEveryChange && !journal_->Applied()) {
+    try {
+      WriteIntoCategory(journal_->Records());
+      journal_->MarkApplied();
+    } catch (const Omberly::CException&) {
+      // Read through the journal; the next operation tries again.
+    }
+  }
 }
 
 uint64_t CategoryFile::Size() const {
-  return std::max({file_size_, journal_->Changes().End(), pending_.End()});
+  return std::max({file_size_, journal_->Unapplied().End(), pending_.End()});
 }
 
 void CategoryFile::Read(uint64_t offset, std::span<uint8_t> bytes) const {
@@ -55,7 +63,7 @@ void CategoryFile::Read(uint64_t offset, std::span<uint8_t> bytes) const {
     got = file_->ReadAt(offset, bytes.first(want));
   }
   std::fill(bytes.begin() + static_cast<ptrdiff_t>(got), bytes.end(), 0);
-  journal_->Changes().LayOver(offset, bytes);
+  journal_->Unapplied().LayOver(offset, bytes);
   pending_.LayOver(offset, bytes);
 }
 
@@ -65,13 +73,17 @@ void CategoryFile::Write(uint64_t offset, std::span<const uint8_t> bytes) {
 
 void CategoryFile::Commit(Random& random) {
   if (pending_.Empty()) return;
-  if (journal_->Size() >= kCheckpointSize) Checkpoint();
+  if (journal_->RecordBytes() >= CheckpointSize()) Checkpoint();
   const bool every_change = durability_ == NewsDurability::kEveryChange;
+  const bool was_applied = journal_->Applied();
   journal_->Append(pending_, every_change, random);
   // Done: what fails from here on is mended from the journal.
   try {
-    if (every_change) WriteIntoCategory(pending_);
-    if (journal_->Size() >= kCheckpointSize) Checkpoint();
+    if (every_change) {
+      WriteIntoCategory(was_applied ? pending_ : journal_->Records());
+      journal_->MarkApplied();
+    }
+    if (journal_->RecordBytes() >= CheckpointSize()) Checkpoint();
   } catch (const Omberly::CException&) {
     // The journal keeps the change until a checkpoint succeeds.
   }
@@ -86,13 +98,18 @@ void CategoryFile::WriteIntoCategory(const ByteRanges& ranges) {
 
 void CategoryFile::Checkpoint() {
   // Every record must be durable before the category changes: with
-  // kAtCheckpoint none is yet, and a journal may outlive a change of mode.
+  // kAtCheckpoint none is yet, and a journal read from the disk may hold
+  // records written in that mode.
   journal_->Sync();
-  WriteIntoCategory(journal_->Changes());
+  WriteIntoCategory(journal_->Applied() ? ByteRanges() : journal_->Records());
   updater_->Sync();
   // Not synced: a journal that comes back after a crash holds what the
   // category now holds, and writing it again changes nothing.
   journal_->Clear();
+}
+
+uint64_t CategoryFile::CheckpointSize() const {
+  return durability_ == NewsDurability::kEveryChange ? kCheckpointSize : kDeferredCheckpointSize;
 }
 
 void CategoryFile::RaiseDamaged(std::string_view what) const {

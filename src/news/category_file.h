@@ -15,10 +15,13 @@
 
 namespace vantrel {
 
-// The journal is written into the category (a checkpoint) once its records
-// reach this size: it bounds what every operation reads of the journal, and
-// makes the checkpoint's sync of the category one in so many changes.
-inline constexpr uint64_t kCheckpointSize = 16 * 1024;
+// The journal is emptied by a checkpoint once its records reach these sizes.
+// With kEveryChange the category already holds them, and operations read only
+// the journal's header: the checkpoint's sync of the category is one in many
+// changes (about 1,000 articles posted). With kAtCheckpoint every operation
+// reads every record: fewer of them, at the cost of more checkpoints.
+inline constexpr uint64_t kCheckpointSize = 1024 * 1024;
+inline constexpr uint64_t kDeferredCheckpointSize = 64 * 1024;
 
 // The journal of the category at `category`: "Name.vnz.journal" beside it.
 std::filesystem::path JournalPathOf(const std::filesystem::path& category);
@@ -29,18 +32,21 @@ std::filesystem::path NewCategoryPathOf(const std::filesystem::path& category);
 std::string CategoryNameOf(const std::filesystem::path& category);
 
 // A news category file as one operation sees it: the bytes on the disk with
-// the records of its journal (news_journal.h) and the operation's own writes
-// laid over them. Nothing reaches the disk before Commit, which writes the
-// operation's change as one journal record:
-//  - first, when the journal is full, a checkpoint: the journal is synced, all
-//    of its ranges are written into the category, the category is synced and
-//    the journal emptied (a failure raises, and nothing of the operation is
-//    done);
+// the records of its journal (news_journal.h) that it may lack and the
+// operation's own writes laid over them. When opened with kEveryChange, a
+// journal whose records the category may lack (a crash came between) is
+// written into it again. Nothing else reaches the disk before Commit, which
+// writes the operation's change as one journal record:
+//  - first, when the journal is full, a checkpoint: the journal is synced, its
+//    records are written into the category if it may lack them, the category
+//    is synced and the journal emptied (a failure raises, and nothing of the
+//    operation is done);
 //  - then the record is appended (and synced with kEveryChange): once that
 //    succeeds the change is done, whatever fails after it;
 //  - with kEveryChange, the record's ranges are written into the category at
-//    once (unsynced: the journal holds them until the next checkpoint), so
-//    that the file on the disk is up to date;
+//    once (unsynced: the journal holds them until the next checkpoint) and the
+//    journal's header says so: the file on the disk is up to date, and the
+//    next operation need not read the records;
 //  - when the journal is now full, a checkpoint (a failure is left for the
 //    next operation to meet).
 // Owned by one operation; core thread only.
@@ -71,6 +77,7 @@ class CategoryFile {
   void WriteIntoCategory(const ByteRanges& ranges);
   // The checkpoint of the class comment.
   void Checkpoint();
+  uint64_t CheckpointSize() const;
 
   FileSystem& file_system_;
   std::filesystem::path path_;

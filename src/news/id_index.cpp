@@ -42,7 +42,8 @@ void WriteBucket(Category& category, const Bucket& bucket) {
 // The bytes of entries [from, to) of the bucket's list.
 std::vector<uint8_t> ReadEntries(const Category& category, const Bucket& bucket, uint32_t from,
                                  uint32_t to) {
-  if (uint64_t{to} * kIndexEntrySize > category.File().Size()) {
+  // Each entry's article takes a block of its own.
+  if (to > category.BlockCount()) {
     category.RaiseDamaged("its ID index counts more articles than it can hold.");
   }
   return category.ReadBytes(bucket.first, size_t{from} * kIndexEntrySize,

@@ -88,6 +88,20 @@ void FreeArticle(Category& category, uint32_t block, const ArticleRecord& record
   RemoveFromIndex(category, record.id, block);
 }
 
+// Writes a new last chunk of `flavor` (cut to 31 bytes) holding `data` into
+// blocks allocated for it, and returns the first.
+uint32_t NewChunk(Category& category, std::string_view flavor, std::span<const uint8_t> data) {
+  flavor = flavor.substr(0, kMaxFlavorName);
+  const uint64_t blocks = BlocksFor(ChunkSize(flavor.size(), data.size()), category.BlockSize());
+  if (data.size() > UINT32_MAX || blocks > UINT32_MAX) {
+    throw Omberly::CException(kErrorClassFile, kErrorCodeInUse,
+                              "The news article's data is too large.");
+  }
+  const uint32_t first = AllocateBlocks(category, static_cast<uint32_t>(blocks));
+  category.WriteBytes(first, 0, ChunkBytes(0, flavor, data, category.BlockSize()));
+  return first;
+}
+
 // Runs `operation`, describing a failure of the file system with
 // `failure_text` and the category's name.
 template <typename Operation>
@@ -149,7 +163,8 @@ CategorySummary NewsDatabase::Summary() const {
 
 uint32_t NewsDatabase::AddArticle(uint32_t parent_id, std::string_view title,
                                   std::string_view poster, uint32_t flags,
-                                  std::string_view identifier, const DateStamp& date) {
+                                  std::string_view identifier, const DateStamp& date,
+                                  std::string_view flavor, std::span<const uint8_t> data) {
   return Described(path_, kSaveFailure, [&] {
     Category category(file_system_, path_, durability_);
     CategoryHeader& header = category.Header();
@@ -167,6 +182,7 @@ uint32_t NewsDatabase::AddArticle(uint32_t parent_id, std::string_view title,
         identifier.empty() ? NewIdentifier(random_) : identifier.substr(0, kIdentifierField - 1);
     LinkLast(category, block, record);
     AddToIndex(category, record.id, block);
+    if (!flavor.empty()) record.first_chunk = NewChunk(category, flavor, data);
     category.WriteBytes(block, 0, RecordBlock(record, category.BlockSize()));
     ++header.add_serial;
     ++header.article_count;
@@ -191,15 +207,7 @@ void NewsDatabase::AddFlavor(uint32_t id, std::string_view flavor, std::span<con
       last = next;
       next = ReadChunkHeader(category, next).next;
     }
-    flavor = flavor.substr(0, kMaxFlavorName);
-    const uint64_t blocks = BlocksFor(ChunkSize(flavor.size(), data.size()), category.BlockSize());
-    if (data.size() > UINT32_MAX || blocks > UINT32_MAX) {
-      throw Omberly::CException(kErrorClassFile, kErrorCodeInUse,
-                                "The news article's data is too large.");
-    }
-    const uint32_t first = AllocateBlocks(category, static_cast<uint32_t>(blocks));
-    category.WriteBytes(first, 0, ChunkBytes(0, flavor, data, category.BlockSize()));
-    category.WriteWord(last, kChunkNextOffset, first);
+    category.WriteWord(last, kChunkNextOffset, NewChunk(category, flavor, data));
     DropCache(category);
     category.Commit(random_);
   });

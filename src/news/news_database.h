@@ -81,9 +81,12 @@ class NewsDatabase {
 
   // Adds an article as the last child of `parent_id` (0, or an ID the category
   // does not hold: the last top-level article) and returns its ID. `title` is
-  // cut to 63 bytes, `poster` to 31; an empty `identifier` is generated.
+  // cut to 63 bytes, `poster` to 31; an empty `identifier` is generated. With
+  // a `flavor`, the article gets its first data flavor in the same change (one
+  // sync where AddFlavor after it takes a second; the file ends the same).
   uint32_t AddArticle(uint32_t parent_id, std::string_view title, std::string_view poster,
-                      uint32_t flags, std::string_view identifier, const DateStamp& date);
+                      uint32_t flags, std::string_view identifier, const DateStamp& date,
+                      std::string_view flavor = {}, std::span<const uint8_t> data = {});
 
   // Adds a data flavor (its name cut to 31 bytes) to the article `id`.
   void AddFlavor(uint32_t id, std::string_view flavor, std::span<const uint8_t> data);

@@ -188,6 +188,11 @@ class FileSystem {
   // The bytes an unprivileged user may still write on the file system that
   // holds `path` (statvfs: f_bavail × f_frsize).
   virtual uint64_t FreeSpace(const std::filesystem::path& path) = 0;
+  // What tells this run of the system from the ones before: it changes when
+  // the system starts again, after a crash included, and with it what writes
+  // not yet synced may have been lost (Linux: the kernel's boot ID). Empty
+  // when the system offers nothing of the kind. Never raises.
+  virtual std::string BootId() = 0;
 
   // Whole-file operations, made of the ones above (so that a wrapper sees each
   // step).

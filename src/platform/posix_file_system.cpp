@@ -22,6 +22,9 @@ constexpr mode_t kFileMode = 0644;
 constexpr mode_t kFolderMode = 0777;
 // How much of a symbolic link's target the first reading makes room for.
 constexpr size_t kFirstLinkBuffer = 256;
+// Where Linux gives the ID of the system's boot (a UUID in text).
+constexpr const char* kBootIdFile = "/proc/sys/kernel/random/boot_id";
+constexpr size_t kMaxBootId = 64;
 
 // Raises the errno of the call that just failed, at the caller's line.
 [[noreturn]] void RaiseErrno(uint32_t line = __builtin_LINE()) {
@@ -344,6 +347,21 @@ uint64_t PosixFileSystem::FreeSpace(const std::filesystem::path& path) {
   struct statvfs info {};
   if (::statvfs(path.c_str(), &info) != 0) RaiseErrno();
   return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+}
+
+std::string PosixFileSystem::BootId() {
+  // Read once: it cannot change while the process runs.
+  static const std::string boot_id = [] {
+    Descriptor fd(::open(kBootIdFile, O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) return std::string();
+    char text[kMaxBootId];
+    const ssize_t length = ::read(fd.Get(), text, sizeof text);
+    if (length <= 0) return std::string();
+    std::string id(text, static_cast<size_t>(length));
+    while (!id.empty() && (id.back() == '\n' || id.back() == ' ')) id.pop_back();
+    return id;
+  }();
+  return boot_id;
 }
 
 }  // namespace vantrel

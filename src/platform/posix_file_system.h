@@ -31,6 +31,7 @@ class PosixFileSystem final : public FileSystem {
   void MoveToTrash(const std::filesystem::path& item) override;
   void SyncFolder(const std::filesystem::path& folder) override;
   uint64_t FreeSpace(const std::filesystem::path& path) override;
+  std::string BootId() override;
 };
 
 }  // namespace vantrel

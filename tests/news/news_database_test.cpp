@@ -151,6 +151,20 @@ TEST_F(NewsDatabaseTest, FlavorChunkEndingOnABlockBoundaryTakesNoPaddingBlock) {
   EXPECT_EQ(database.GetArticle(id, "text/plain"), ByteString(236, 'x'));  // the first match
 }
 
+TEST_F(NewsDatabaseTest, ArticleAddedWithItsFlavorEndsAsWhenTheFlavorIsAddedAfter) {
+  NewsDatabase database = Created();
+  database.AddArticle(0, "A", "p", 0, "i1", kDate);
+  database.AddFlavor(1, "text/plain", AsBytes("first"));
+  ByteString in_two = FileBytes();
+  std::filesystem::remove(Path());
+  database.Create("General", "All sorts");
+  database.AddArticle(0, "A", "p", 0, "i1", kDate, "text/plain", AsBytes("first"));
+  ByteString in_one = FileBytes();
+  std::fill(in_two.begin() + 8, in_two.begin() + 24, 0);  // the GUIDs aside
+  std::fill(in_one.begin() + 8, in_one.begin() + 24, 0);
+  EXPECT_EQ(in_one, in_two);
+}
+
 TEST_F(NewsDatabaseTest, MissingArticlesAndFlavorsRaiseNotFound) {
   NewsDatabase database = Created();
   const uint32_t id = Post(database, 0, "A");
@@ -272,6 +286,17 @@ TEST_F(NewsDatabaseTest, ChangesDeferredToACheckpointAreReadFromTheJournal) {
   EXPECT_EQ(Database().Summary().article_count, posts);
 }
 
+TEST_F(NewsDatabaseTest, AfterTheSystemRestartsTheJournalIsWrittenIntoTheCategoryAgain) {
+  NewsDatabase database = Created();
+  database.AddArticle(0, "Kept", "p", 0, "i", kDate);
+  // The crash of the system lost the article's block, written but not synced;
+  // its journal record was synced.
+  Patch(512 + 2 * 256, Zeros(256));
+  disk_.Restart("the next boot");
+  EXPECT_EQ(database.Summary().article_count, 1u);
+  EXPECT_EQ(FileBytes(512 + 2 * 256 + 68, 5), Pascal("Kept"));
+}
+
 TEST_F(NewsDatabaseTest, JournalOfAnotherCategoryOfThatNameIsIgnored) {
   NewsDatabase database = Created();
   Post(database, 0, "A");
@@ -296,6 +321,19 @@ TEST_F(NewsDatabaseTest, FullBitmapMovesPastTheBlocksItDescribes) {
   EXPECT_EQ(FileBytes(512 + 2048 * 256, 512), Join({ByteString(256, 0xFF), {0xE0}, Zeros(255)}));
   EXPECT_EQ(FileBytes(512 + 256 + 8, 8), (ByteString{0, 0, 8, 3, 0, 0, 0, 1}));
   EXPECT_EQ(std::filesystem::file_size(Path()), 512u + 2051 * 256);
+}
+
+TEST_F(NewsDatabaseTest, LongRunGrowsTheBitmapUntilTheFreedBlocksJoin) {
+  NewsDatabase database = Created();
+  const uint32_t id = database.AddArticle(0, "A", "p", 0, "i", kDate);  // blocks 3 and 4
+  // 8 + 12 + 768000 bytes: 3001 blocks, more than the 2048 a bitmap block
+  // describes. The first growth leaves runs of 2046 blocks; the second frees
+  // blocks 2049 and 2050 between two such runs, and the chunk goes to block 5.
+  const ByteString data(768000, 'd');
+  database.AddFlavor(id, "text/plain", data);
+  EXPECT_EQ(FileBytes(60, 12), (ByteString{0, 0, 0x10, 0x01, 0, 0, 0, 3, 0, 0, 0, 1}));
+  EXPECT_EQ(FileBytes(512 + 2 * 256, 4), (ByteString{0, 0, 0, 5}));
+  EXPECT_EQ(database.GetArticle(id, "text/plain"), data);
 }
 
 TEST_F(NewsDatabaseTest, JournalEndsAtARecordThatFailsItsChecksum) {

@@ -63,6 +63,9 @@ inline std::pair<int16_t, int16_t> Raised(const std::function<void()>& call) {
   return {0, 0};
 }
 
+// The journal's header, before its records.
+inline constexpr uintmax_t kJournalHeaderSize = 128;
+
 // 7 March 2026, 09:05:30 as an article's date.
 inline const DateStamp kDate = {0x07, 0xEA, 0x00, 0x00, 0x00, 0x56, 0x31, 0x5A};
 
@@ -73,7 +76,8 @@ class NewsDatabaseTest : public ::testing::Test {
   std::filesystem::path Path() const { return folder_.Path() / "General.vnz"; }
   std::filesystem::path Journal() const { return JournalPathOf(Path()); }
 
-  NewsDatabase Database(NewsDurability durability = NewsDurability::kEveryChange) {
+  NewsDatabase Database() { return NewsDatabase(disk_, Path(), random_, durability_); }
+  NewsDatabase Database(NewsDurability durability) {
     return NewsDatabase(disk_, Path(), random_, durability);
   }
   NewsDatabase Created() {
@@ -120,6 +124,7 @@ class NewsDatabaseTest : public ::testing::Test {
 
   TemporaryFolder folder_;
   FaultInjectingFileSystem disk_{FileSystem::Default()};
+  NewsDurability durability_ = NewsDurability::kEveryChange;
   Random random_{7};
 };
 

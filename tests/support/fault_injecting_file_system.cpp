@@ -234,4 +234,8 @@ uint64_t FaultInjectingFileSystem::FreeSpace(const std::filesystem::path& path) 
   return base_.FreeSpace(path);
 }
 
+std::string FaultInjectingFileSystem::BootId() {
+  return boot_id_ ? *boot_id_ : base_.BootId();
+}
+
 }  // namespace vantrel::testing

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -49,6 +50,8 @@ class FaultInjectingFileSystem final : public FileSystem {
   void RunBefore(uint64_t n, std::function<void()> action);
   // No more injected failures.
   void Heal();
+  // BootId answers `id` from now on, as after the system started again.
+  void Restart(std::string id) { boot_id_ = std::move(id); }
 
   // Operations, changes and writes asked for so far, failed ones included.
   uint64_t Operations() const { return operations_; }
@@ -75,6 +78,8 @@ class FaultInjectingFileSystem final : public FileSystem {
   void MoveToTrash(const std::filesystem::path& item) override;
   void SyncFolder(const std::filesystem::path& folder) override;
   uint64_t FreeSpace(const std::filesystem::path& path) override;
+  // The base's, until Restart; not an operation (it is no access to a file).
+  std::string BootId() override;
 
  private:
   // The files this opens, counting their operations here.
@@ -104,6 +109,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   // The action to run before an operation, and its operation count.
   std::optional<uint64_t> action_at_;
   std::function<void()> action_;
+  std::optional<std::string> boot_id_;
 };
 
 }  // namespace vantrel::testing
