@@ -109,4 +109,8 @@ uint64_t NoSyncFileSystem::FreeSpace(const std::filesystem::path& path) {
   return base_.FreeSpace(path);
 }
 
+std::string NoSyncFileSystem::BootId() {
+  return base_.BootId();
+}
+
 }  // namespace vantrel::news_bench

@@ -40,6 +40,7 @@ class NoSyncFileSystem final : public FileSystem {
   // Does nothing.
   void SyncFolder(const std::filesystem::path& folder) override;
   uint64_t FreeSpace(const std::filesystem::path& path) override;
+  std::string BootId() override;
 
  private:
   // Files written through the base, whose Sync does nothing.
