@@ -20,8 +20,7 @@ std::vector<uint32_t> BuildNewsCategory(const CategoryPlan& plan,
     const PlannedArticle& article = articles[i];
     const uint32_t parent_id = article.top_level ? 0 : ids[article.parent];
     ids[i] = database.AddArticle(parent_id, article.title, article.poster, article.flags,
-                                 article.identifier, article.date);
-    database.AddFlavor(ids[i], kFlavor, plan.Body(article));
+                                 article.identifier, article.date, kFlavor, plan.Body(article));
   }
   FileSystem::Default().OpenForWriting(path, WriteMode::kAppend)->Sync();
   return ids;
@@ -35,9 +34,8 @@ NewsStore::NewsStore(const std::filesystem::path& path, Durability durability)
 
 void NewsStore::PostReply(uint32_t parent_id, const PlannedArticle& article,
                           std::span<const uint8_t> body) {
-  const uint32_t id = database_.AddArticle(parent_id, article.title, article.poster, article.flags,
-                                           article.identifier, article.date);
-  database_.AddFlavor(id, kFlavor, body);
+  database_.AddArticle(parent_id, article.title, article.poster, article.flags, article.identifier,
+                       article.date, kFlavor, body);
 }
 
 size_t NewsStore::ReadArticle(uint32_t id) {

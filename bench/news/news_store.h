@@ -14,7 +14,7 @@
 namespace vantrel::news_bench {
 
 // Writes the plan's articles into a new category file at `path` with the news
-// database, article by article (AddArticle, then AddFlavor), without syncs,
+// database, article by article (each added with its flavor), without syncs,
 // and syncs the file once at the end. Returns the ID each article got, by its
 // index in the plan.
 std::vector<uint32_t> BuildNewsCategory(const CategoryPlan& plan,

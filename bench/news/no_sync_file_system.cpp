@@ -17,6 +17,25 @@ class NoSyncFileSystem::Writable final : public WritableFile {
   std::unique_ptr<WritableFile> base_;
 };
 
+class NoSyncFileSystem::Updatable final : public RandomAccessFile {
+ public:
+  explicit Updatable(std::unique_ptr<RandomAccessFile> base) : base_(std::move(base)) {}
+
+  size_t ReadAt(uint64_t offset, std::span<uint8_t> buffer) override {
+    return base_->ReadAt(offset, buffer);
+  }
+  uint64_t Size() override { return base_->Size(); }
+  int NativeHandle() const override { return base_->NativeHandle(); }
+  void WriteAt(uint64_t offset, std::span<const uint8_t> bytes) override {
+    base_->WriteAt(offset, bytes);
+  }
+  void Sync() override {}
+  void Truncate(uint64_t size) override { base_->Truncate(size); }
+
+ private:
+  std::unique_ptr<RandomAccessFile> base_;
+};
+
 std::unique_ptr<ReadableFile> NoSyncFileSystem::OpenForReading(const std::filesystem::path& path) {
   return base_.OpenForReading(path);
 }
@@ -24,6 +43,11 @@ std::unique_ptr<ReadableFile> NoSyncFileSystem::OpenForReading(const std::filesy
 std::unique_ptr<WritableFile> NoSyncFileSystem::OpenForWriting(const std::filesystem::path& path,
                                                                WriteMode mode) {
   return std::make_unique<Writable>(base_.OpenForWriting(path, mode));
+}
+
+std::unique_ptr<RandomAccessFile> NoSyncFileSystem::OpenForUpdate(const std::filesystem::path& path,
+                                                                  UpdateMode mode) {
+  return std::make_unique<Updatable>(base_.OpenForUpdate(path, mode));
 }
 
 std::optional<FileStatus> NoSyncFileSystem::Stat(const std::filesystem::path& path,
@@ -83,6 +107,10 @@ void NoSyncFileSystem::SyncFolder(const std::filesystem::path&) {}
 
 uint64_t NoSyncFileSystem::FreeSpace(const std::filesystem::path& path) {
   return base_.FreeSpace(path);
+}
+
+std::string NoSyncFileSystem::BootId() {
+  return base_.BootId();
 }
 
 }  // namespace vantrel::news_bench

@@ -22,6 +22,8 @@ class NoSyncFileSystem final : public FileSystem {
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override;
   std::unique_ptr<WritableFile> OpenForWriting(const std::filesystem::path& path,
                                                WriteMode mode) override;
+  std::unique_ptr<RandomAccessFile> OpenForUpdate(const std::filesystem::path& path,
+                                                  UpdateMode mode) override;
   std::optional<FileStatus> Stat(const std::filesystem::path& path, LinkHandling links) override;
   std::vector<std::string> ListFolder(const std::filesystem::path& folder) override;
   std::vector<FolderEntry> ListFolderWithStatus(const std::filesystem::path& folder) override;
@@ -38,10 +40,12 @@ class NoSyncFileSystem final : public FileSystem {
   // Does nothing.
   void SyncFolder(const std::filesystem::path& folder) override;
   uint64_t FreeSpace(const std::filesystem::path& path) override;
+  std::string BootId() override;
 
  private:
-  // A file written through the base, whose Sync does nothing.
+  // Files written through the base, whose Sync does nothing.
   class Writable;
+  class Updatable;
 
   FileSystem& base_;
 };

@@ -15,13 +15,17 @@ using StoreFactory =
     std::function<std::unique_ptr<CategoryStore>(const std::filesystem::path&, Durability)>;
 
 // One side of the comparison at one durability, measured operation after
-// operation: a copy of the built database (so that every run starts from the
-// same category), the store over it, and the posts and deletes done so far.
+// operation: a copy of the built database with the files beside it that
+// belong to it (so that every run starts from the same category), the store
+// over it, and the posts and deletes done so far.
 // Benchmark thread only.
 class StoreRun {
  public:
-  // `original` is the built database; the copy is `copy`, made (and synced, so
-  // that no earlier write is left for a measured sync to flush) on first use.
+  // `original` is the built database, and the files beside it whose names
+  // start with its name are its own; the copy is `copy` (its own files named
+  // alike), made and synced (so that no earlier write is left for a measured
+  // sync to flush) on first use. REQUIRES: no other file in the folder of
+  // `copy` has a name that starts with its name.
   StoreRun(std::filesystem::path original, std::filesystem::path copy, StoreFactory factory,
            Durability durability);
   ~StoreRun();
