@@ -15,12 +15,6 @@ constexpr size_t kMaxListedFlavors = 32;
 constexpr size_t kMaxListedFlavorName = 63;
 constexpr size_t kCountOffset = 4;
 
-void AppendText(std::vector<uint8_t>& out, std::string_view text, size_t limit) {
-  text = text.substr(0, limit);
-  out.push_back(static_cast<uint8_t>(text.size()));
-  out.insert(out.end(), text.begin(), text.end());
-}
-
 void AppendArticle(const Category& category, const ArticleRecord& record, uint32_t parent_id,
                    bool full, std::vector<uint8_t>& out) {
   Append32(out, record.id);
@@ -29,13 +23,13 @@ void AppendArticle(const Category& category, const ArticleRecord& record, uint32
   Append32(out, record.flags);
   const size_t count_at = out.size();
   Append16(out, 0);  // the flavor count, once known
-  AppendText(out, record.title, 63);
-  AppendText(out, record.poster, 31);
-  if (full) AppendText(out, record.identifier, 63);
+  AppendLengthPrefixed(out, record.title, 63);
+  AppendLengthPrefixed(out, record.poster, 31);
+  if (full) AppendLengthPrefixed(out, record.identifier, 63);
   uint16_t flavors = 0;
   for (uint32_t chunk = record.first_chunk; chunk != 0 && flavors < kMaxListedFlavors; ++flavors) {
     const ChunkHeader header = ReadChunkHeader(category, chunk);
-    AppendText(out, header.flavor, kMaxListedFlavorName);
+    AppendLengthPrefixed(out, header.flavor, kMaxListedFlavorName);
     Append16(out, static_cast<uint16_t>(header.length));
     chunk = header.next;
   }

@@ -17,11 +17,6 @@ constexpr uint8_t kShortFolder = 1;
 constexpr uint8_t kShortCategory = 10;
 constexpr uint8_t kShortOther = 255;
 
-void AppendName(std::vector<uint8_t>& entry, std::string_view name) {
-  entry.push_back(static_cast<uint8_t>(name.size()));
-  entry.insert(entry.end(), name.begin(), name.end());
-}
-
 }  // namespace
 
 bool IsCategoryName(std::string_view name) {
@@ -49,7 +44,7 @@ std::vector<std::vector<uint8_t>> NewsListEntries(
     } else if (is_folder) {
       Append16(entry, kLongBundle);
       Append16(entry, static_cast<uint16_t>(CountEntries(file_system, host)));
-      AppendName(entry, name);
+      AppendLengthPrefixed(entry, name);
       entry.push_back(0);
     } else if (is_category) {
       CategorySummary category;
@@ -63,7 +58,7 @@ std::vector<std::vector<uint8_t>> NewsListEntries(
       entry.insert(entry.end(), category.guid.begin(), category.guid.end());
       Append32(entry, category.add_serial);
       Append32(entry, category.second_serial);
-      AppendName(entry, name);
+      AppendLengthPrefixed(entry, name);
       entry.insert(entry.end(), 3, 0);
     } else {
       entries.pop_back();  // the long form lists bundles and categories only

@@ -15,12 +15,6 @@ void PutRectangle(std::vector<uint8_t>& out, const WindowState::Rectangle& recta
   for (const int16_t coordinate : rectangle) Append16(out, static_cast<uint16_t>(coordinate));
 }
 
-void PutString(std::vector<uint8_t>& out, std::string_view text, size_t limit) {
-  text = text.substr(0, limit);
-  out.push_back(static_cast<uint8_t>(text.size()));
-  out.insert(out.end(), text.begin(), text.end());
-}
-
 void PutEmptyStrings(std::vector<uint8_t>& out, size_t count) {
   out.insert(out.end(), count, 0);
 }
@@ -48,17 +42,17 @@ std::vector<uint8_t> EncodePrefs(const ServerSettings& settings) {
   assert(out.size() == layout::kStrings);
 
   PutEmptyStrings(out, layout::kEmptyStringsBeforeName);
-  PutString(out, settings.server_name, kMaxServerName);
+  AppendLengthPrefixed(out, settings.server_name, kMaxServerName);
   PutEmptyStrings(out, layout::kEmptyStringsAfterName);
-  PutString(out, settings.server_description, kMaxServerDescription);
-  PutString(out, settings.head_admin_login, kMaxHeadAdminLogin);
-  PutString(out, settings.banner_file, kMaxBannerFile);
-  PutString(out, settings.banner_link, kMaxBannerLink);
-  PutString(out, settings.banner_url, kMaxBannerUrl);
+  AppendLengthPrefixed(out, settings.server_description, kMaxServerDescription);
+  AppendLengthPrefixed(out, settings.head_admin_login, kMaxHeadAdminLogin);
+  AppendLengthPrefixed(out, settings.banner_file, kMaxBannerFile);
+  AppendLengthPrefixed(out, settings.banner_link, kMaxBannerLink);
+  AppendLengthPrefixed(out, settings.banner_url, kMaxBannerUrl);
   for (const TrackerEntry& entry : settings.tracker_list) {
-    PutString(out, entry.address, kMaxTrackerAddress);
-    PutString(out, entry.reserved, kMaxTrackerReserved);
-    PutString(out, entry.password, kMaxTrackerPassword);
+    AppendLengthPrefixed(out, entry.address, kMaxTrackerAddress);
+    AppendLengthPrefixed(out, entry.reserved, kMaxTrackerReserved);
+    AppendLengthPrefixed(out, entry.password, kMaxTrackerPassword);
   }
   return out;
 }

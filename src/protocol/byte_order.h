@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -57,6 +58,15 @@ inline void Append16(std::vector<uint8_t>& out, uint16_t value) {
 
 inline void Append32(std::vector<uint8_t>& out, uint32_t value) {
   AppendBigEndian(out, value, 4);
+}
+
+// Appends `text` cut to `limit` bytes (at most 255) as a length-prefixed string:
+// its length byte, then its bytes.
+inline void AppendLengthPrefixed(std::vector<uint8_t>& out, std::string_view text,
+                                 size_t limit = 255) {
+  text = text.substr(0, limit);
+  out.push_back(static_cast<uint8_t>(text.size()));
+  out.insert(out.end(), text.begin(), text.end());
 }
 
 }  // namespace vantrel

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "support/shared_tree.h"
 #include "protocol/access_privileges.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "support/scoped_environment.h"
 #include "support/server_fixture.h"
+#include "support/shared_tree.h"
 
 namespace vantrel::testing {
 namespace {
