@@ -3,6 +3,10 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <map>
+#include <memory>
+
+#include "platform/timer.h"
 
 namespace vantrel {
 
@@ -34,24 +38,38 @@ class SystemClock final : public Clock {
 };
 
 // A clock that stands still until a test moves it. Calendar time is a fixed
-// moment plus the seconds advanced.
-class FakeClock final : public Clock {
+// moment plus the seconds advanced. Its timers fire while it is advanced, each at
+// its moment and in the order of their moments, with the clock showing that
+// moment; a timer started by a call fires in the same advance when it is due.
+class FakeClock final : public Clock, public TimerFactory {
  public:
   // Starts at `seconds` on the monotonic counter and at 2026-01-02 03:04:05 local time.
   explicit FakeClock(uint32_t seconds = 1000);
+  ~FakeClock() override;
 
-  uint32_t Seconds() const override { return seconds_; }
+  FakeClock(const FakeClock&) = delete;
+  FakeClock& operator=(const FakeClock&) = delete;
+
+  uint32_t Seconds() const override { return static_cast<uint32_t>(milliseconds_ / 1000); }
   std::tm LocalTime() const override;
 
-  void Advance(uint32_t seconds) { seconds_ += seconds; }
-  void Set(uint32_t seconds) { seconds_ = seconds; }
+  void Advance(uint32_t seconds) { AdvanceMilliseconds(uint64_t{seconds} * 1000); }
+  void AdvanceMilliseconds(uint64_t milliseconds);
+  // Moves the clock without firing timers.
+  void Set(uint32_t seconds) { milliseconds_ = uint64_t{seconds} * 1000; }
   // From now on LocalTime() answers `when` plus the seconds advanced after this call.
   void SetCalendar(const std::tm& when);
 
+  std::unique_ptr<Timer> NewTimer() override;
+
  private:
-  uint32_t seconds_;
+  class FakeTimer;
+  using Due = std::multimap<uint64_t, FakeTimer*>;
+
+  uint64_t milliseconds_;
   uint32_t calendar_base_seconds_;
   std::tm calendar_{};
+  Due due_;  // the started timers by the moment they fire
 };
 
 }  // namespace vantrel

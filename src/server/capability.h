@@ -37,6 +37,10 @@ class Capability {
   // raise Omberly::CException; start-up then stops.
   virtual void Start(std::function<void()> then) { then(); }
 
+  // Start-up is complete: the listeners are open on `port` (P) and the start
+  // line was written. Not called when a listener could not be opened.
+  virtual void Started(uint16_t /*port*/) {}
+
   // The operator's `reload`: reads the capability's files again. May raise
   // Omberly::CException; the reload stops there.
   virtual void Reload() {}

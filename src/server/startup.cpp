@@ -57,6 +57,7 @@ void ServerCore::OpenListenersAndAnnounce() {
   if (!OpenListeners(port)) return;
   port_in_use_ = port;
   log_.Line(StartedWhoText(listener_->LocalAddress(), port), "Vantrel Server started");
+  for (Capability* capability : capabilities_) capability->Started(port);
 }
 
 void ServerCore::RaiseDescriptorLimit() {
