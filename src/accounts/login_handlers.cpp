@@ -161,9 +161,7 @@ void Agreed(const AccountServices& services, const AccountStore& store, Request&
 
 std::string LookupLogin(std::string_view plain_login) {
   if (plain_login.empty()) return kGuestLogin;
-  std::string login = LowerAsciiLetters(plain_login);
-  std::replace(login.begin(), login.end(), '\r', '-');
-  return login;
+  return LookupForm(plain_login);
 }
 
 void RegisterLoginHandlers(DispatchTable& table, const AccountServices& services,

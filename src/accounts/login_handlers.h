@@ -40,6 +40,7 @@ struct AccountServices {
   SettingsStore& settings;
   Operator& op;
   FailureReporter& failures;
+  PassRequester& passes;
   const PermanentBanList& permanent_bans;
   TemporaryBanList& temporary_bans;
   const ServerTexts& texts;  // the agreement and the banner

@@ -1,5 +1,7 @@
 #include "accounts/login_name.h"
 
+#include <algorithm>
+
 #include "files/item_names.h"
 #include "server/operator.h"
 
@@ -16,6 +18,12 @@ std::string LowerAsciiLetters(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return lowered;
+}
+
+std::string LookupForm(std::string_view plain_login) {
+  std::string login = LowerAsciiLetters(plain_login);
+  std::replace(login.begin(), login.end(), '\r', '-');
+  return login;
 }
 
 }  // namespace vantrel

@@ -21,7 +21,11 @@ inline constexpr const char* kInvalidLoginText =
 std::string CleanTypedLogin(std::string_view typed, Operator& op);
 
 // `text` with ASCII "A" to "Z" turned into "a" to "z"; no other byte changes.
-// The form in which a received login is looked up.
 std::string LowerAsciiLetters(std::string_view text);
+
+// The form in which a received plain login is looked up in the store and kept
+// by the sessions logged in with it: ASCII letters in lower case and every
+// carriage return turned into a hyphen.
+std::string LookupForm(std::string_view plain_login);
 
 }  // namespace vantrel

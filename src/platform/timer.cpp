@@ -19,7 +19,7 @@ class AsioTimer final : public Timer {
     timer_.expires_after(delay);
     // A wait that completed before it was cancelled is still delivered: the
     // generation tells a stale completion apart from the current one.
-    timer_.async_wait([this, alive = std::weak_ptr<uint64_t>(generation_), started = *generation_,
+    timer_.async_wait([alive = std::weak_ptr<uint64_t>(generation_), started = *generation_,
                        fire = std::move(fire)](std::error_code error) {
       const auto generation = alive.lock();
       if (error || !generation || *generation != started) return;

@@ -16,6 +16,7 @@ inline constexpr uint16_t kFieldReferenceNumber = 107;
 inline constexpr uint16_t kFieldTransferSize = 108;
 inline constexpr uint16_t kFieldChatOptions = 109;
 inline constexpr uint16_t kFieldUserAccess = 110;
+inline constexpr uint16_t kFieldExtraText = 111;
 inline constexpr uint16_t kFieldStatusFlags = 112;
 inline constexpr uint16_t kFieldOptions = 113;
 inline constexpr uint16_t kFieldChatId = 114;

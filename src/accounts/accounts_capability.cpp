@@ -1,7 +1,9 @@
-// The head administrator account as the server keeps it: checked at start-up and
-// whenever its login changes, and taken over from the operator's dialogs.
-#include "accounts/account_files.h"
+// The accounts capability: its handlers, and the head administrator account as
+// the server keeps it, checked at start-up and whenever its login changes and
+// taken over from the operator's dialogs.
 #include "accounts/accounts_capability.h"
+#include "accounts/account_admin_handlers.h"
+#include "accounts/account_files.h"
 #include "logs/log_window.h"
 #include "platform/exception.h"
 
@@ -13,6 +15,7 @@ AccountsCapability::AccountsCapability(const AccountServices& services, FileSyst
 
 void AccountsCapability::RegisterHandlers(DispatchTable& table) {
   RegisterLoginHandlers(table, services_, store_);
+  RegisterAccountAdminHandlers(table, services_, store_);
 }
 
 void AccountsCapability::Start(std::function<void()> then) {
