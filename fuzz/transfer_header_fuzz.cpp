@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 #include "transfer/transfer_header.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,6 @@
 #include "file_list_fields.h"
 
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 #include "protocol/field_ids.h"
 
 namespace vantrel::listing {

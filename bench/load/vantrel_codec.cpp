@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "chat_line.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 #include "protocol/field_data.h"
 #include "protocol/field_ids.h"
 #include "protocol/handshake.h"

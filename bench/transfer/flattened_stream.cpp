@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel::transfer {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "file_list_fields.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 #include "protocol/field_data.h"
 #include "protocol/field_ids.h"
 

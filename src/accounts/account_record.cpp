@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "accounts/account_record_layout.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

@@ -4,12 +4,12 @@
 
 namespace vantrel {
 
-CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock,
+CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock, TimerFactory& timers,
                                const std::filesystem::path& folder, LogWindow::Echo echo,
                                FileSystem* file_system)
     : temporary_bans_(clock),
-      core_(io, clock, file_system != nullptr ? *file_system : FileSystem::Default(), folder,
-            temporary_bans_, std::move(echo)),
+      core_(io, clock, timers, file_system != nullptr ? *file_system : FileSystem::Default(),
+            folder, temporary_bans_, std::move(echo)),
       file_tree_(core_.GetFileSystem(), std::filesystem::absolute(folder),
                  [&disk = core_.GetFileSystem(),
                   users = account_files::UsersFolderIn(std::filesystem::absolute(folder))](

@@ -25,11 +25,12 @@ namespace vantrel {
 // parts through it; handlers never do. Core thread only.
 class CMyApplication {
  public:
-  // REQUIRES: `io` and `clock` outlive the application; `folder` is the server
+  // REQUIRES: `io`, `clock` and `timers` outlive the application; `folder` is the server
   // folder. Every access to it goes through `file_system` (FileSystem::Default
   // when null), which must outlive the application.
-  CMyApplication(asio::io_context& io, const Clock& clock, const std::filesystem::path& folder,
-                 LogWindow::Echo echo = {}, FileSystem* file_system = nullptr);
+  CMyApplication(asio::io_context& io, const Clock& clock, TimerFactory& timers,
+                 const std::filesystem::path& folder, LogWindow::Echo echo = {},
+                 FileSystem* file_system = nullptr);
 
   CMyApplication(const CMyApplication&) = delete;
   CMyApplication& operator=(const CMyApplication&) = delete;

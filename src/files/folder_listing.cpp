@@ -6,7 +6,7 @@
 #include "files/item_names.h"
 #include "files/shortcuts.h"
 #include "platform/exception.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "news/article_chunks.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

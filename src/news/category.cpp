@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "news/category_layout.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

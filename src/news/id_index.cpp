@@ -6,7 +6,7 @@
 
 #include "news/block_allocator.h"
 #include "news/category_layout.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "news/field_text.h"
 #include "platform/exception.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

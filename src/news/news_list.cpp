@@ -6,7 +6,7 @@
 #include "files/host_names.h"
 #include "files/item_names.h"
 #include "platform/exception.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

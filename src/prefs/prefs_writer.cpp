@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "prefs/prefs_layout.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/exception.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

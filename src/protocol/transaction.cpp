@@ -1,6 +1,6 @@
 #include "protocol/transaction.h"
 
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 

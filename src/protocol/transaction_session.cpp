@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

@@ -1,7 +1,7 @@
 #include "server/client_session.h"
 
 #include "logs/log_window.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

@@ -39,15 +39,18 @@ void ServerCore::RunPass() {
 }
 
 void ServerCore::AcceptConnections() {
-  while (transfer_listener_) {
-    auto transport = transfer_listener_->TakeAccepted();
-    if (!transport) break;
+  // Plain connections first, then those come through the tunnel.
+  const auto take = [](auto& plain, auto& tunnelled) -> std::unique_ptr<Transport> {
+    std::unique_ptr<Transport> transport = plain ? plain->TakeAccepted() : nullptr;
+    if (!transport && tunnelled) transport = tunnelled->TakeAccepted();
+    return transport;
+  };
+  while (auto transport = take(transfer_listener_, tunnel_transfer_listener_)) {
     if (shutting_down_) continue;  // disposed at once
     const uint32_t address = transport->PeerAddress();
     HandOverTransferConnection(std::move(transport), address);
   }
-  if (!listener_) return;
-  while (auto transport = listener_->TakeAccepted()) {
+  while (auto transport = take(listener_, tunnel_listener_)) {
     if (shutting_down_) continue;  // disposed at once
     const uint32_t address = transport->PeerAddress();
     if (pending_.size() >= kMaxPendingConnections) {

@@ -11,11 +11,12 @@
 
 namespace vantrel {
 
-ServerCore::ServerCore(asio::io_context& io, const Clock& clock, FileSystem& file_system,
-                       std::filesystem::path folder, TemporaryBans& temporary_bans,
-                       LogWindow::Echo echo)
+ServerCore::ServerCore(asio::io_context& io, const Clock& clock, TimerFactory& timers,
+                       FileSystem& file_system, std::filesystem::path folder,
+                       TemporaryBans& temporary_bans, LogWindow::Echo echo)
     : io_(io),
       clock_(clock),
+      timers_(timers),
       folder_(std::move(folder)),
       file_system_(file_system),
       temporary_bans_(temporary_bans),

@@ -12,8 +12,10 @@
 #include "logs/log_window.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/http_tunnel.h"
 #include "platform/random.h"
 #include "platform/tcp_transport.h"
+#include "platform/timer.h"
 #include "prefs/apply_options.h"
 #include "prefs/server_settings.h"
 #include "server/capability.h"
@@ -42,11 +44,11 @@ class ServerCore final : public PassRequester,
                          public FailureReporter,
                          public SettingsStore {
  public:
-  // REQUIRES: `io`, `clock`, `file_system` and `temporary_bans` outlive the
+  // REQUIRES: `io`, `clock`, `timers`, `file_system` and `temporary_bans` outlive the
   // core; `folder` is the server folder (the settings file and the log files
   // live there), reached only through `file_system`.
-  ServerCore(asio::io_context& io, const Clock& clock, FileSystem& file_system,
-             std::filesystem::path folder, TemporaryBans& temporary_bans,
+  ServerCore(asio::io_context& io, const Clock& clock, TimerFactory& timers,
+             FileSystem& file_system, std::filesystem::path folder, TemporaryBans& temporary_bans,
              LogWindow::Echo echo = {});
   ~ServerCore() override;
 
@@ -95,6 +97,7 @@ class ServerCore final : public PassRequester,
   void RunPass();
 
   const Clock& GetClock() const { return clock_; }
+  TimerFactory& Timers() { return timers_; }
   // Every access to the server folder goes through this.
   FileSystem& GetFileSystem() { return file_system_; }
   LogWindow& Log() { return log_; }
@@ -184,6 +187,7 @@ class ServerCore final : public PassRequester,
 
   asio::io_context& io_;
   const Clock& clock_;
+  TimerFactory& timers_;
   const std::filesystem::path folder_;
   FileSystem& file_system_;
   TemporaryBans& temporary_bans_;
@@ -197,11 +201,10 @@ class ServerCore final : public PassRequester,
   std::vector<Capability*> capabilities_;
   // What the client connections may queue to be sent, all together; outlives them.
   SendBudget send_budget_;
-  std::optional<TcpListener> listener_;           // client connections on P
-  std::optional<TcpListener> transfer_listener_;  // transfer connections on P + 1
-  // The tunnel on P + 2 and P + 3: until it is served, connections to them are
-  // accepted and closed.
-  std::vector<std::unique_ptr<TcpListener>> other_listeners_;
+  std::optional<TcpListener> listener_;                     // client connections on P
+  std::optional<TcpListener> transfer_listener_;            // transfer connections on P + 1
+  std::optional<TunnelListener> tunnel_listener_;           // tunnelled clients on P + 2
+  std::optional<TunnelListener> tunnel_transfer_listener_;  // tunnelled transfers on P + 3
   uint16_t port_in_use_ = 0;
   std::vector<PendingConnection> pending_;
   ClientList clients_;

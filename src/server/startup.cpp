@@ -28,10 +28,9 @@ constexpr const char* kBindFailureAlertText =
     "Please change the \"Server IP\" or \"Server port number\" from \"Options/General\" and "
     "restart the server.";
 
-// The tunnel's listeners, after the client (P) and transfer (P + 1) ones: its
-// client (P + 2) and transfer (P + 3) ports.
-constexpr int kFirstTunnelOffset = 2;
-constexpr int kTunnelListeners = 2;
+// The tunnel's listeners, after the client (P) and transfer (P + 1) ones.
+constexpr uint16_t kTunnelOffset = 2;
+constexpr uint16_t kTunnelTransferOffset = 3;
 
 }  // namespace
 
@@ -92,15 +91,13 @@ bool ServerCore::OpenListeners(uint16_t port) {
     transfer_listener_.emplace(io_);
     transfer_listener_->Open(address, static_cast<uint16_t>(port + 1), MaxListenBacklog(),
                              [this] { RequestPass(); });
-    for (int i = kFirstTunnelOffset; i < kFirstTunnelOffset + kTunnelListeners; ++i) {
-      auto listener = std::make_unique<TcpListener>(io_);
-      TcpListener* raw = listener.get();
-      listener->Open(address, static_cast<uint16_t>(port + i), MaxListenBacklog(), [raw] {
-        while (raw->TakeAccepted()) {
-        }
-      });
-      other_listeners_.push_back(std::move(listener));
-    }
+    tunnel_listener_.emplace(io_, clock_, timers_);
+    tunnel_listener_->Open(
+        address, static_cast<uint16_t>(port + kTunnelOffset), MaxListenBacklog(),
+        [this] { RequestPass(); }, &send_budget_);
+    tunnel_transfer_listener_.emplace(io_, clock_, timers_);
+    tunnel_transfer_listener_->Open(address, static_cast<uint16_t>(port + kTunnelTransferOffset),
+                                    MaxListenBacklog(), [this] { RequestPass(); });
   } catch (const Omberly::CException&) {
     log_.Line(kBindFailureSource, kBindFailureLogText);
     operator_.Notice(kBindFailureSource, kBindFailureAlertText);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/exception.h"
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 
 namespace vantrel {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -53,8 +54,12 @@ class ServerFixture {
   const std::vector<int>& Exits() const { return exits_; }
   const std::filesystem::path& Folder() const { return folder_.Path(); }
 
-  // Runs ready handlers, waiting up to a millisecond for one.
+  // Runs ready handlers, waiting up to a millisecond for one, then whatever
+  // else the test asked to run with the server (AlsoRun).
   void Poll();
+  // Runs `work` at every Poll from now on: a relay between clients and the
+  // server, say, that must move bytes whichever client is waiting.
+  void AlsoRun(std::function<void()> work) { also_run_.push_back(std::move(work)); }
   // Runs one processing pass now (as any network event would), then the handlers it caused.
   void RunPass();
   // Advances the fake clock and runs a pass.
@@ -87,6 +92,7 @@ class ServerFixture {
   ScriptedOperator operator_;
   ServerSettings prefs_;
   std::unique_ptr<CMyApplication> server_;
+  std::vector<std::function<void()>> also_run_;
   int quits_ = 0;
   std::vector<int> exits_;
 };

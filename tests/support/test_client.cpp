@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "protocol/byte_order.h"
+#include "platform/byte_order.h"
 #include "protocol/field_ids.h"
 
 namespace vantrel::testing {
