@@ -39,7 +39,7 @@ void BM_ProcessingPassOverIdleClients(benchmark::State& state) {
   asio::io_context io;
   FakeClock clock;  // stands still: no time rule fires during the passes
   testing::TemporaryFolder folder;
-  CMyApplication server(io, clock, folder.Path());
+  CMyApplication server(io, clock, clock, folder.Path());
   for (uint32_t i = 0; i < clients; ++i) {
     server.Core().Clients().Add(
         IdleClient(kFirstAddress + i, static_cast<uint16_t>(i + 1), clock.Seconds()));

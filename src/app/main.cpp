@@ -16,6 +16,7 @@
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
 #include "platform/terminal.h"
+#include "platform/timer.h"
 
 namespace {
 
@@ -88,8 +89,9 @@ int main(int argc, char** argv) {
 
   asio::io_context io;
   vantrel::SystemClock clock;
+  vantrel::AsioTimers timers(io);
   vantrel::Console* console = nullptr;
-  vantrel::CMyApplication server(io, clock, std::filesystem::current_path(),
+  vantrel::CMyApplication server(io, clock, timers, std::filesystem::current_path(),
                                  [&console](std::string_view line) {
                                    if (console != nullptr) console->PrintLogLine(line);
                                  });
