@@ -35,7 +35,8 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock, TimerFa
                     return permanent_bans_.IsBanned(address) ||
                            temporary_bans_.IsBanned(address, now);
                   }},
-                 core_.GetRandom()) {
+                 core_.GetRandom()),
+      trackers_({core_, core_.Stats(), core_, timers, io}) {
   // Each capability once; start-up runs in this order, the head administrator
   // check last, just before the listeners open.
   core_.AddCapability(bans_);
@@ -44,6 +45,7 @@ CMyApplication::CMyApplication(asio::io_context& io, const Clock& clock, TimerFa
   core_.AddCapability(accounts_);
   core_.AddCapability(files_);
   core_.AddCapability(transfers_);
+  core_.AddCapability(trackers_);
 }
 
 }  // namespace vantrel

@@ -10,7 +10,9 @@
 #include "files/file_tree.h"
 #include "files/files_capability.h"
 #include "news/news_capability.h"
+#include "platform/timer.h"
 #include "server/server_core.h"
+#include "trackers/trackers_capability.h"
 #include "transfer/transfers_capability.h"
 
 namespace asio {
@@ -25,9 +27,9 @@ namespace vantrel {
 // parts through it; handlers never do. Core thread only.
 class CMyApplication {
  public:
-  // REQUIRES: `io`, `clock` and `timers` outlive the application; `folder` is the server
-  // folder. Every access to it goes through `file_system` (FileSystem::Default
-  // when null), which must outlive the application.
+  // REQUIRES: `io`, `clock` and `timers` outlive the application; `folder` is
+  // the server folder. Every access to it goes through `file_system`
+  // (FileSystem::Default when null), which must outlive the application.
   CMyApplication(asio::io_context& io, const Clock& clock, TimerFactory& timers,
                  const std::filesystem::path& folder, LogWindow::Echo echo = {},
                  FileSystem* file_system = nullptr);
@@ -59,6 +61,7 @@ class CMyApplication {
   AccountsCapability accounts_;
   FilesCapability files_;
   TransfersCapability transfers_;
+  TrackersCapability trackers_;
 };
 
 }  // namespace vantrel

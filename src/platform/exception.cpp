@@ -32,6 +32,10 @@ constexpr ErrorDescription kErrorTable[] = {
     {vantrel::kErrorClassFile, vantrel::kErrorCodeDifferentDisks,
      "The items are on different disks."},
     {vantrel::kErrorClassFile, vantrel::kErrorCodePathTooLong, "The path is too long."},
+    {vantrel::kErrorClassNetwork, vantrel::kErrorCodeInvalidAddress,
+     "The network address is not valid."},
+    {vantrel::kErrorClassNetwork, vantrel::kErrorCodeEndpointUnavailable,
+     "The network endpoint could not be opened."},
 };
 
 }  // namespace

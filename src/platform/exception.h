@@ -65,6 +65,12 @@ inline constexpr int16_t kErrorCodeUnresolvableAlias = 128;
 inline constexpr int16_t kErrorCodeDifferentDisks = 129;
 inline constexpr int16_t kErrorCodePathTooLong = 130;
 
+inline constexpr int16_t kErrorClassNetwork = 5;
+// An address text that names no host and port.
+inline constexpr int16_t kErrorCodeInvalidAddress = 101;
+// A socket that cannot be opened or bound.
+inline constexpr int16_t kErrorCodeEndpointUnavailable = 102;
+
 // The description used when the error table has no entry for a class and code.
 inline constexpr const char* kUnknownErrorText = "An unknown error has occured.";
 inline constexpr const char* kOutOfMemoryText = "Not enough memory.  Try closing windows.";
