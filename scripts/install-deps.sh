@@ -9,6 +9,8 @@ packages=(
   libasio-dev libgtest-dev libgmock-dev libbenchmark-dev
   # bench/news sets the news category database against SQLite; built by default.
   libsqlite3-dev
+  # The HTTP tunnel is tested through a real HTTP proxy, started by the test.
+  tinyproxy
 )
 
 missing=()

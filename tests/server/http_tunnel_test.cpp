@@ -5,10 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "accounts/account_record.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 #include "support/server_fixture.h"
 #include "support/shared_tree.h"
+#include "support/tinyproxy.h"
 #include "support/tunnel_relay.h"
 
 namespace vantrel::testing {
@@ -61,6 +63,31 @@ class HttpTunnel : public ::testing::Test {
   }
   static std::string Heard(TestClient& client) {
     return DataText(client.WaitRequest(kTranChatMessage));
+  }
+
+  // Downloads a file of 100,000 bytes over a transfer tunnel (through the proxy
+  // at `via` when given) and checks that it arrives whole.
+  void ExpectDownload(TestClient& user, uint16_t via) {
+    std::string data(100000, 'x');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>('a' + i % 26);
+    MakeFile(fixture_.Folder() / "Files" / "a.txt", data);
+    UFieldData request;
+    request.AddText(kFieldFileName, "a.txt");
+    const auto reply = user.Call(kTranDownloadFile, request);
+    ASSERT_TRUE(reply);
+    const auto reference = reply->fields.Data(kFieldReferenceNumber);
+    ASSERT_EQ(reference.size(), 4u);
+
+    auto transfer = Through(Relay(kTunnelTransferOffset, via));
+    std::vector<uint8_t> header = Wire("VNXF"sv);
+    header.insert(header.end(), reference.begin(), reference.end());
+    header.resize(16);
+    transfer->SendRaw(header);
+    // The flattened file: its headers, the name "a.txt", then the data.
+    const auto stream = transfer->ReadRaw(56 + 74 + 5 + data.size());
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(std::string(stream->end() - static_cast<std::ptrdiff_t>(data.size()), stream->end()),
+              data);
   }
 
   // Lets the server see what the relays did.
@@ -125,27 +152,59 @@ TEST_F(HttpTunnel, AnEndChunkClosesTheTunnelAndAnswersThePost) {
 }
 
 TEST_F(HttpTunnel, AFileComesDownATransferTunnel) {
-  std::string data(100000, 'x');
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>('a' + i % 26);
-  MakeFile(fixture_.Folder() / "Files" / "a.txt", data);
   auto tunnelled = TunnelUser(Relay(kTunnelOffset), {kPrivilegeDownloadFiles});
   ASSERT_TRUE(tunnelled);
-  UFieldData request;
-  request.AddText(kFieldFileName, "a.txt");
-  const auto reply = tunnelled->Call(kTranDownloadFile, request);
-  ASSERT_TRUE(reply);
-  const auto reference = reply->fields.Data(kFieldReferenceNumber);
-  ASSERT_EQ(reference.size(), 4u);
+  ExpectDownload(*tunnelled, 0);
+}
 
-  auto transfer = Through(Relay(kTunnelTransferOffset));
-  std::vector<uint8_t> header = Wire("VNXF"sv);
-  header.insert(header.end(), reference.begin(), reference.end());
-  header.resize(16);
-  transfer->SendRaw(header);
-  const auto stream = transfer->ReadRaw(56 + 74 + 5 + data.size());
-  ASSERT_TRUE(stream);
-  EXPECT_EQ(std::string(stream->end() - static_cast<std::ptrdiff_t>(data.size()), stream->end()),
-            data);
+TEST_F(HttpTunnel, RequestsThatDoNotCompleteAreDroppedWithoutAnAnswer) {
+  const auto port = static_cast<uint16_t>(fixture_.Port() + kTunnelOffset);
+  TestClient endless(port, [this] { fixture_.Poll(); });
+  std::string head = "GET /";
+  while (head.size() < 7168) head += "X: y\r\n";
+  endless.SendRaw(Wire(head));
+  EXPECT_TRUE(endless.WaitClosed());
+  EXPECT_FALSE(endless.ReadRaw(1, milliseconds(0)));
+
+  TestClient slow(port, [this] { fixture_.Poll(); });
+  slow.SendRaw(Wire("GET /"sv));
+  Settle();
+  fixture_.Clock().Advance(119);
+  EXPECT_TRUE(slow.StaysQuiet(milliseconds(20)));
+  fixture_.Clock().Advance(1);  // the sweep
+  EXPECT_TRUE(slow.WaitClosed());
+}
+
+// What clients behind a proxy do, through the proxy that Debian ships.
+TEST_F(HttpTunnel, ThroughARealProxyALoginAChatLineAndADownload) {
+  Tinyproxy proxy;
+  if (!proxy.Running()) GTEST_SKIP() << proxy.Why();
+  AccountRecord ann;
+  ann.login = "ann";
+  ann.name = "Ann";
+  ann.scrambled_password = Scramble("secret");
+  for (const unsigned bit : {kPrivilegeDownloadFiles, kPrivilegeReadChat, kPrivilegeSendChat}) {
+    ann.privileges.Set(bit);
+  }
+  fixture_.Server().Accounts().Store().Create(ann);
+
+  auto tunnelled = Through(Relay(kTunnelOffset, proxy.Port()));
+  ASSERT_TRUE(tunnelled->Handshake());
+  UFieldData login;
+  login.AddText(kFieldUserLogin, Scramble("ann"));
+  login.AddText(kFieldPassword, Scramble("secret"));
+  login.AddInteger(kFieldVersion, 151);
+  login.AddText(kFieldNickname, "Ann");
+  login.AddInteger(kFieldIcon, 1);
+  const auto reply = tunnelled->Call(kTranLogin, login);
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->header.error, 0u);
+
+  auto plain = fixture_.ConnectAs("Plain", {kPrivilegeReadChat}, kPlainSource);
+  ASSERT_TRUE(plain);
+  Say(*tunnelled, "via proxy");
+  EXPECT_EQ(Heard(*plain), "\r          Ann:  via proxy");
+  ExpectDownload(*tunnelled, proxy.Port());
 }
 
 }  // namespace
