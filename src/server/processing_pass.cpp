@@ -39,7 +39,7 @@ void ServerCore::RunPass() {
 }
 
 void ServerCore::AcceptConnections() {
-  // Plain connections first, then those come through the tunnel.
+  // Plain connections first, then those that came through a tunnel.
   const auto take = [](auto& plain, auto& tunnelled) -> std::unique_ptr<Transport> {
     std::unique_ptr<Transport> transport = plain ? plain->TakeAccepted() : nullptr;
     if (!transport && tunnelled) transport = tunnelled->TakeAccepted();
