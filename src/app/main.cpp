@@ -12,6 +12,7 @@
 
 #include "app/application.h"
 #include "app/console.h"
+#include "app/operator_desk.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
@@ -88,14 +89,13 @@ int main(int argc, char** argv) {
 
   asio::io_context io;
   vantrel::SystemClock clock;
-  vantrel::Console* console = nullptr;
-  vantrel::CMyApplication server(io, clock, std::filesystem::current_path(),
-                                 [&console](std::string_view line) {
-                                   if (console != nullptr) console->PrintLogLine(line);
-                                 });
-  vantrel::Console operator_console(server, std::cout, vantrel::StandardInputIsTerminal());
-  console = &operator_console;
-  server.Core().SetOperator(&operator_console);
+  vantrel::OperatorDesk desk;
+  vantrel::CMyApplication server(
+      io, clock, std::filesystem::current_path(),
+      [&desk](const vantrel::LogWindow::EchoedLine& line) { desk.LogLine(line); });
+  vantrel::Console operator_console(server, desk, std::cout, vantrel::StandardInputIsTerminal(),
+                                    vantrel::StandardOutputIsTerminal());
+  server.Core().SetOperator(&desk);
   server.Core().SetQuitHandler([&io] { io.stop(); });
 
   // SIGINT and SIGTERM quit without asking.
