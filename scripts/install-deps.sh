@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
   libasio-dev libgtest-dev libgmock-dev libbenchmark-dev
+  # Line editing and history for vantrel-ctl's console (libedit: BSD-licensed).
+  pkg-config libedit-dev
   # bench/news sets the news category database against SQLite; built by default.
   libsqlite3-dev
 )
