@@ -9,6 +9,8 @@ packages=(
   libasio-dev libgtest-dev libgmock-dev libbenchmark-dev
   # Line editing and history for vantrel-ctl's console (libedit: BSD-licensed).
   pkg-config libedit-dev
+  # sd_notify, for the systemd service's readiness and stopping.
+  libsystemd-dev
   # bench/news sets the news category database against SQLite; built by default.
   libsqlite3-dev
 )

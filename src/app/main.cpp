@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -16,9 +17,11 @@
 #include "app/control_protocol.h"
 #include "app/control_server.h"
 #include "app/operator_desk.h"
+#include "app/reload_command.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
+#include "platform/service_manager.h"
 #include "platform/terminal.h"
 
 namespace {
@@ -36,7 +39,8 @@ constexpr const char* kUsage =
     "  -h, --help           display this help and exit\n"
     "      --version        output version information and exit\n"
     "\n"
-    "SIGINT and SIGTERM quit at once, saving the settings.\n";
+    "SIGINT and SIGTERM quit at once, saving the settings; SIGHUP reads the message\n"
+    "board, the agreement and the banner again.\n";
 
 bool EnterServerFolder(const std::filesystem::path& folder) {
   std::error_code error;
@@ -49,6 +53,13 @@ bool EnterServerFolder(const std::filesystem::path& folder) {
   }
   return true;
 }
+
+// Tells the service manager the server is ready once its listeners are open.
+class ReadinessNotice final : public vantrel::Capability {
+ public:
+  void RegisterHandlers(vantrel::DispatchTable&) override {}
+  void Started(uint16_t) override { vantrel::NotifyServiceManager("READY=1"); }
+};
 
 }  // namespace
 
@@ -72,26 +83,38 @@ int main(int argc, char** argv) {
   asio::io_context io;
   vantrel::SystemClock clock;
   vantrel::OperatorDesk desk;
+  ReadinessNotice readiness;  // registered with the core below: outlives it
   vantrel::CMyApplication server(
       io, clock, std::filesystem::current_path(),
       [&desk](const vantrel::LogWindow::EchoedLine& line) { desk.LogLine(line); });
   vantrel::Console console(server, desk, std::cout, vantrel::StandardInputIsTerminal(),
                            vantrel::StandardOutputIsTerminal());
   vantrel::ControlServer control(io, server, desk);
+  server.Core().AddCapability(readiness);
   server.Core().SetOperator(&desk);
   server.Core().SetQuitHandler([&io, &control] {
+    vantrel::NotifyServiceManager("STOPPING=1");
     control.SayGoodbye();
     io.stop();
   });
 
-  // SIGINT and SIGTERM quit without asking.
+  // SIGINT and SIGTERM quit without asking; SIGHUP reloads the texts.
   asio::signal_set signals(io, SIGINT, SIGTERM);
   signals.async_wait([&server](const asio::error_code& error, int) {
     if (!error) server.Core().Quit();
   });
+  asio::signal_set hangups(io, SIGHUP);
+  std::function<void()> await_hangup = [&] {
+    hangups.async_wait([&](const asio::error_code& error, int) {
+      if (error) return;
+      vantrel::ReloadCommand(server, std::cerr, {});
+      await_hangup();
+    });
+  };
+  await_hangup();
 
-  // The control socket opens first, so that it answers once the listeners
-  // are; a failure is logged after the start-up's first line.
+  // The control socket opens first, so that it answers once the service is
+  // ready; a failure is logged after the start-up's first line.
   std::string control_failure;
   try {
     control.Open(control_path);
