@@ -11,6 +11,8 @@ packages=(
   pkg-config libedit-dev
   # sd_notify, for the systemd service's readiness and stopping.
   libsystemd-dev
+  # The Debian package: CPack's DEB generator runs dpkg-deb and dpkg-shlibdeps.
+  dpkg-dev
   # bench/news sets the news category database against SQLite; built by default.
   libsqlite3-dev
 )
