@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the layers of src/ point one way:
-#   platform -> protocol -> prefs, logs -> server (the core) -> subsystems -> app.
+#   platform -> protocol -> prefs, logs -> server (the core) -> subsystems -> app,
+# and ctl (vantrel-ctl), a program like app.
 # Each folder may include only the folders below it (and itself); prints every
 # include that points up and exits 1 when there is one.
 set -euo pipefail
@@ -17,7 +18,7 @@ declare -A allowed=(
 status=0
 for dir in "$src"/*/; do
   folder=$(basename "$dir")
-  [[ "$folder" == app ]] && continue
+  [[ "$folder" == app || "$folder" == ctl ]] && continue
   # A subsystem may include anything but app/.
   allow="${allowed[$folder]:-*}"
   while IFS=: read -r file line include; do

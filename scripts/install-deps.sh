@@ -7,6 +7,12 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
   libasio-dev libgtest-dev libgmock-dev libbenchmark-dev
+  # Line editing and history for vantrel-ctl's console (libedit: BSD-licensed).
+  pkg-config libedit-dev
+  # sd_notify, for the systemd service's readiness and stopping.
+  libsystemd-dev
+  # The Debian package: CPack's DEB generator runs dpkg-deb and dpkg-shlibdeps.
+  dpkg-dev
   # bench/news sets the news category database against SQLite; built by default.
   libsqlite3-dev
   # The HTTP tunnel is tested through a real HTTP proxy, started by the test.

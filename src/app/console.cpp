@@ -2,14 +2,8 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <utility>
-
 #include <asio.hpp>
 
-#include "app/console_commands.h"
 #include "platform/mac_roman.h"
 #include "platform/terminal.h"
 
@@ -18,13 +12,6 @@ namespace {
 
 // The longest line the console takes from the terminal; longer ones are dropped.
 constexpr size_t kMaxLineLength = 64 * 1024;
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 }  // namespace
 
@@ -61,13 +48,17 @@ class Console::Reader {
   Console& console_;
 };
 
-Console::Console(CMyApplication& server, std::ostream& out, bool interactive)
-    : server_(server), out_(out), interactive_(interactive) {}
+Console::Console(CMyApplication& server, OperatorDesk& desk, std::ostream& out, bool interactive,
+                 bool decorated)
+    : out_(out),
+      interactive_(interactive),
+      decorated_(decorated),
+      session_(server, desk, *this, interactive) {
+  session_.Follow();
+}
 
 Console::~Console() {
-  if (!questions_.empty() && questions_.front().kind == Question::Kind::kPassword) {
-    SetTerminalEcho(true);
-  }
+  if (echo_off_) SetTerminalEcho(true);
 }
 
 void Console::StartReading(asio::io_context& io) {
@@ -77,98 +68,35 @@ void Console::StartReading(asio::io_context& io) {
 }
 
 void Console::HandleLine(std::string_view line) {
-  if (Answer(line)) return;
-  RunConsoleCommand(server_, out_, line);
-}
-
-void Console::PrintLogLine(std::string_view line) {
-  out_ << MacRomanToOperatorText(line) << std::endl;
-}
-
-void Console::Notice(std::string_view title, std::string_view text) {
-  out_ << "[" << MacRomanToOperatorText(title) << "] " << MacRomanToOperatorText(text) << std::endl;
-}
-
-void Console::AskText(std::string_view prompt, TextAnswer answer) {
-  Ask({Question::Kind::kText, MacRomanToOperatorText(prompt), {}, std::move(answer), {}});
-}
-
-void Console::AskPassword(std::string_view prompt, TextAnswer answer) {
-  Ask({Question::Kind::kPassword, MacRomanToOperatorText(prompt), {}, std::move(answer), {}});
-}
-
-void Console::Choose(std::string_view title, std::string_view text,
-                     std::vector<std::string> choices, ChoiceAnswer answer) {
-  for (auto& choice : choices) choice = MacRomanToOperatorText(choice);
-  Ask({Question::Kind::kChoice,
-       "[" + MacRomanToOperatorText(title) + "] " + MacRomanToOperatorText(text),
-       std::move(choices),
-       {},
-       std::move(answer)});
-}
-
-void Console::Ask(Question question) {
-  if (!interactive_) {
-    if (question.kind == Question::Kind::kChoice) {
-      question.choice_answer(std::nullopt);
-    } else {
-      question.text_answer(std::nullopt);
-    }
-    return;
-  }
-  questions_.push_back(std::move(question));
-  if (questions_.size() == 1 && !answering_) ShowQuestion(questions_.front());
-}
-
-void Console::ShowQuestion(const Question& question) {
-  out_ << question.prompt;
-  if (question.kind == Question::Kind::kChoice) {
+  if (echo_off_) {
+    SetTerminalEcho(true);
+    echo_off_ = false;
     out_ << "\n";
-    for (size_t i = 0; i < question.choices.size(); ++i) {
-      out_ << "  " << i + 1 << ") " << question.choices[i] << "\n";
-    }
-    out_ << "Choose 1-" << question.choices.size() << ": ";
-  } else {
-    out_ << " ";
   }
-  out_.flush();
-  if (question.kind == Question::Kind::kPassword) SetTerminalEcho(false);
+  session_.HandleLine(line);
 }
 
-bool Console::Answer(std::string_view line) {
-  if (questions_.empty()) return false;
-  Question question = std::move(questions_.front());
-  if (question.kind == Question::Kind::kChoice) {
-    std::optional<size_t> chosen;
-    size_t number = 0;
-    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), number);
-    if (error == std::errc() && end == line.data() + line.size() && number >= 1 &&
-        number <= question.choices.size()) {
-      chosen = number - 1;
-    }
-    for (size_t i = 0; !chosen && i < question.choices.size(); ++i) {
-      if (SameIgnoringCase(line, question.choices[i])) chosen = i;
-    }
-    if (!chosen) {
-      questions_.front() = std::move(question);
-      ShowQuestion(questions_.front());
-      return true;
-    }
-    questions_.pop_front();
-    answering_ = true;
-    question.choice_answer(chosen);
-  } else {
-    if (question.kind == Question::Kind::kPassword) {
-      SetTerminalEcho(true);
-      out_ << "\n";
-    }
-    questions_.pop_front();
-    answering_ = true;
-    question.text_answer(Utf8ToMacRoman(line));
+void Console::Print(std::string_view text) {
+  out_ << text << std::flush;
+}
+
+void Console::Prompt(ConsoleSession::QuestionKind kind, std::string_view prompt) {
+  out_ << prompt << " " << std::flush;
+  if (kind == ConsoleSession::QuestionKind::kPassword) {
+    SetTerminalEcho(false);
+    echo_off_ = true;
   }
-  answering_ = false;
-  if (!questions_.empty()) ShowQuestion(questions_.front());
-  return true;
+}
+
+void Console::LogLine(const LogWindow::EchoedLine& line) {
+  if (decorated_) {
+    out_ << MacRomanToOperatorText(line.text) << std::endl;
+  } else if (line.who.empty()) {
+    out_ << MacRomanToOperatorText(line.message) << std::endl;
+  } else {
+    out_ << MacRomanToOperatorText(line.who) << ": " << MacRomanToOperatorText(line.message)
+         << std::endl;
+  }
 }
 
 }  // namespace vantrel

@@ -16,10 +16,13 @@
 namespace vantrel {
 namespace {
 
-// A command's name and what follows it, without surrounding blanks.
 // The setting that names the head administrator account.
 constexpr std::string_view kHeadAdminLoginSetting = "admin-login";
 
+// What makes "log" go on showing the lines as they come.
+constexpr std::string_view kFollowArgument = "--follow";
+
+// A command's name and what follows it, without surrounding blanks.
 struct CommandLine {
   std::string_view name;
   std::string_view arguments;
@@ -119,6 +122,7 @@ constexpr std::array kCommands = {
     Command{"counters", "counters             refusals, auto-bans, drops and failures by kind",
             Counters},
     Command{"log", "log                  the log window's text", Log},
+    Command{"log", "log --follow         the log window's text, then each line as it comes", Log},
     Command{"broadcast", "broadcast TEXT       a server message to every logged-in user",
             Broadcast},
     Command{"reload", "reload               read the message board, agreement and banner again",
@@ -148,16 +152,22 @@ void Help(CMyApplication&, std::ostream& out, std::string_view) {
 
 }  // namespace
 
-void RunConsoleCommand(CMyApplication& server, std::ostream& out, std::string_view line) {
+bool RunConsoleCommand(CMyApplication& server, std::ostream& out, std::string_view line) {
   const CommandLine command = Split(line);
-  if (command.name.empty()) return;
+  if (command.name.empty()) return true;
   for (const Command& known : kCommands) {
     if (known.name == command.name) {
       known.run(server, out, command.arguments);
-      return;
+      return true;
     }
   }
   out << "Unknown command \"" << command.name << "\"; type help for the commands.\n";
+  return false;
+}
+
+bool IsFollowLogCommand(std::string_view line) {
+  const CommandLine command = Split(line);
+  return command.name == "log" && command.arguments == kFollowArgument;
 }
 
 }  // namespace vantrel

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -11,51 +12,36 @@
 #include <asio.hpp>
 
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/console.h"
+#include "app/control_protocol.h"
+#include "app/control_server.h"
+#include "app/operator_desk.h"
+#include "app/reload_command.h"
 #include "platform/clock.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
+#include "platform/service_manager.h"
 #include "platform/terminal.h"
 #include "platform/timer.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vantrel-server [--dir PATH]\n"
+    "Usage: vantrel-server [OPTION]...\n"
+    "Run the Vantrel Server with a server folder (default: the working directory,\n"
+    "created when missing). Clients connect on the server port (5500 unless changed\n"
+    "in the settings); the operator's console is the terminal, if any, and the\n"
+    "control socket, reached with vantrel-ctl.\n"
     "\n"
-    "Runs the Vantrel Server with PATH (default: the working directory) as its\n"
-    "server folder; the folder is created when missing. Clients connect on the\n"
-    "server port (5500 unless changed in the settings).\n"
+    "      --dir=PATH       use PATH as the server folder\n"
+    "      --control=PATH   create the control socket at PATH\n"
+    "                         (default: control.sock in the server folder)\n"
+    "  -h, --help           display this help and exit\n"
+    "      --version        output version information and exit\n"
     "\n"
-    "  --dir PATH   use PATH as the server folder\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the version and exit\n";
-
-struct Arguments {
-  std::filesystem::path folder = ".";
-  bool help = false;
-  bool version = false;
-  std::string error;
-};
-
-Arguments ParseArguments(int argc, char** argv) {
-  Arguments arguments;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      arguments.help = true;
-    } else if (arg == "--version") {
-      arguments.version = true;
-    } else if (arg == "--dir" && i + 1 < argc) {
-      arguments.folder = argv[++i];
-    } else if (arg.starts_with("--dir=")) {
-      arguments.folder = std::string(arg.substr(6));
-    } else {
-      arguments.error = "unknown argument: " + std::string(arg);
-    }
-  }
-  return arguments;
-}
+    "SIGINT and SIGTERM quit at once, saving the settings; SIGHUP reads the message\n"
+    "board, the agreement and the banner again.\n";
 
 bool EnterServerFolder(const std::filesystem::path& folder) {
   std::error_code error;
@@ -69,50 +55,84 @@ bool EnterServerFolder(const std::filesystem::path& folder) {
   return true;
 }
 
+// Tells the service manager the server is ready once its listeners are open.
+class ReadinessNotice final : public vantrel::Capability {
+ public:
+  void RegisterHandlers(vantrel::DispatchTable&) override {}
+  void Started(uint16_t) override { vantrel::NotifyServiceManager("READY=1"); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Arguments arguments = ParseArguments(argc, argv);
-  if (!arguments.error.empty()) {
-    std::cerr << "vantrel-server: " << arguments.error << "\n\n" << kUsage;
-    return 2;
+  std::string folder = ".";
+  std::string socket;
+  const vantrel::ValueOption options[] = {{"--dir", &folder}, {"--control", &socket}};
+  vantrel::CommandLine command_line = vantrel::ReadCommandLine(argc, argv, options);
+  if (command_line.error.empty() && command_line.operands < argc) {
+    command_line.error = "unexpected argument '" + std::string(argv[command_line.operands]) + "'";
   }
-  if (arguments.help) {
-    std::cout << kUsage;
-    return 0;
+  if (const auto status = vantrel::AnswerStandardOptions("vantrel-server", kUsage, command_line)) {
+    return *status;
   }
-  if (arguments.version) {
-    std::cout << "vantrel-server " << VANTREL_VERSION << "\n";
-    return 0;
-  }
-  if (!EnterServerFolder(arguments.folder)) return 1;
+  // Relative to where the server was started, not to its folder.
+  const std::filesystem::path control_path =
+      socket.empty() ? std::filesystem::path(vantrel::control::kDefaultSocketName)
+                     : std::filesystem::absolute(socket);
+  if (!EnterServerFolder(folder)) return 1;
 
   asio::io_context io;
   vantrel::SystemClock clock;
   vantrel::AsioTimers timers(io);
-  vantrel::Console* console = nullptr;
-  vantrel::CMyApplication server(io, clock, timers, std::filesystem::current_path(),
-                                 [&console](std::string_view line) {
-                                   if (console != nullptr) console->PrintLogLine(line);
-                                 });
-  vantrel::Console operator_console(server, std::cout, vantrel::StandardInputIsTerminal());
-  console = &operator_console;
-  server.Core().SetOperator(&operator_console);
-  server.Core().SetQuitHandler([&io] { io.stop(); });
+  vantrel::OperatorDesk desk;
+  ReadinessNotice readiness;  // registered with the core below: outlives it
+  vantrel::CMyApplication server(
+      io, clock, timers, std::filesystem::current_path(),
+      [&desk](const vantrel::LogWindow::EchoedLine& line) { desk.LogLine(line); });
+  vantrel::Console console(server, desk, std::cout, vantrel::StandardInputIsTerminal(),
+                           vantrel::StandardOutputIsTerminal());
+  vantrel::ControlServer control(io, server, desk);
+  server.Core().AddCapability(readiness);
+  server.Core().SetOperator(&desk);
+  server.Core().SetQuitHandler([&io, &control] {
+    vantrel::NotifyServiceManager("STOPPING=1");
+    control.SayGoodbye();
+    io.stop();
+  });
 
-  // SIGINT and SIGTERM quit without asking.
+  // SIGINT and SIGTERM quit without asking; SIGHUP reloads the texts.
   asio::signal_set signals(io, SIGINT, SIGTERM);
   signals.async_wait([&server](const asio::error_code& error, int) {
     if (!error) server.Core().Quit();
   });
+  asio::signal_set hangups(io, SIGHUP);
+  std::function<void()> await_hangup = [&] {
+    hangups.async_wait([&](const asio::error_code& error, int) {
+      if (error) return;
+      vantrel::ReloadCommand(server, std::cerr, {});
+      await_hangup();
+    });
+  };
+  await_hangup();
 
+  // The control socket opens first, so that it answers once the service is
+  // ready; a failure is logged after the start-up's first line.
+  std::string control_failure;
+  try {
+    control.Open(control_path);
+  } catch (const Omberly::CException& failure) {
+    control_failure = failure.Text();
+  }
   try {
     server.Start();
   } catch (const Omberly::CException& failure) {
     std::cerr << "vantrel-server: " << vantrel::MacRomanToOperatorText(failure.what()) << "\n";
     return 1;
   }
-  operator_console.StartReading(io);
+  if (!control_failure.empty()) {
+    server.Core().Log().Line("Server Error", vantrel::Utf8ToMacRoman(control_failure));
+  }
+  console.StartReading(io);
 
   // A failure that escapes a handler goes to the server's error handler; the
   // loop then goes on.

@@ -56,7 +56,7 @@ void LogWindow::Line(std::string_view who, std::string_view message) {
 
   const std::string_view shown = text_.empty() ? std::string_view(line).substr(1) : line;
   text_.append(shown);
-  if (echo_) echo_(std::string_view(line).substr(1));
+  if (echo_) echo_({std::string_view(line).substr(1), who, message});
 }
 
 std::string LogDateText(const std::tm& when) {

@@ -15,9 +15,16 @@ namespace vantrel {
 // echo (the operator's console). Owned by the application; core thread only.
 class LogWindow {
  public:
-  // Receives each line as written to the text, without its leading carriage
-  // return, in Mac Roman (the console converts it with MacRomanToOperatorText).
-  using Echo = std::function<void(std::string_view line)>;
+  // One line as it is written, in Mac Roman (the console converts it with
+  // MacRomanToOperatorText): `text` as the window shows it, without its leading
+  // carriage return, and the who text and message it was made of.
+  struct EchoedLine {
+    std::string_view text;
+    std::string_view who;
+    std::string_view message;
+  };
+  // Receives each line as it is written.
+  using Echo = std::function<void(const EchoedLine& line)>;
 
   // REQUIRES: `clock` outlives the log window.
   explicit LogWindow(const Clock& clock, Echo echo = {});

@@ -21,6 +21,10 @@ bool StandardInputIsTerminal() {
   return ::isatty(STDIN_FILENO) == 1;
 }
 
+bool StandardOutputIsTerminal() {
+  return ::isatty(STDOUT_FILENO) == 1;
+}
+
 void SetTerminalEcho(bool on) {
   termios settings{};
   if (::tcgetattr(STDIN_FILENO, &settings) != 0) return;

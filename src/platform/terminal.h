@@ -9,6 +9,10 @@ namespace vantrel {
 // True when standard input is a terminal (an operator can answer questions).
 bool StandardInputIsTerminal();
 
+// True when standard output is a terminal (log lines are then printed with
+// their date and columns; a journal or a file gets them plain).
+bool StandardOutputIsTerminal();
+
 // Shows or hides what the operator types (hidden while a password is asked).
 // Does nothing when standard input is not a terminal.
 void SetTerminalEcho(bool on);

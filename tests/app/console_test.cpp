@@ -1,5 +1,7 @@
 #include "app/console.h"
 
+#include "app/operator_desk.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -26,7 +28,8 @@ class ConsoleTest : public ::testing::Test {
 
   ServerFixture fixture_;
   std::ostringstream out_;
-  Console console_{fixture_.Server(), out_, /*interactive=*/true};
+  OperatorDesk desk_;
+  Console console_{fixture_.Server(), desk_, out_, /*interactive=*/true, /*decorated=*/true};
 };
 
 TEST_F(ConsoleTest, UnknownCommandPointsToHelpAndABlankLineDoesNothing) {
@@ -80,8 +83,8 @@ TEST_F(ConsoleTest, QuitCommands) {
 
 TEST_F(ConsoleTest, QuestionsAreAnsweredByTheNextLineBeforeCommands) {
   std::optional<size_t> chosen;
-  console_.Choose("Quit", "Really?", {"Polite Quit", "Quit Now", "Cancel"},
-                  [&](std::optional<size_t> choice) { chosen = choice; });
+  desk_.Choose("Quit", "Really?", {"Polite Quit", "Quit Now", "Cancel"},
+               [&](std::optional<size_t> choice) { chosen = choice; });
   EXPECT_THAT(out_.str(), HasSubstr("[Quit] Really?"));
   EXPECT_THAT(out_.str(), HasSubstr("2) Quit Now"));
   EXPECT_THAT(Run("help"), HasSubstr("Choose 1-3"));  // not a choice: asked again
@@ -91,10 +94,10 @@ TEST_F(ConsoleTest, QuestionsAreAnsweredByTheNextLineBeforeCommands) {
   EXPECT_EQ(*chosen, 2u);
 
   std::vector<std::string> answers;
-  console_.AskPassword("Password:", [&](std::optional<std::string> text) {
+  desk_.AskPassword("Password:", [&](std::optional<std::string> text) {
     answers.push_back(*text);
-    console_.AskPassword("Again:",
-                         [&](std::optional<std::string> again) { answers.push_back(*again); });
+    desk_.AskPassword("Again:",
+                      [&](std::optional<std::string> again) { answers.push_back(*again); });
   });
   EXPECT_THAT(Run("s\xC3\xA9same"), HasSubstr("Again:"));
   Run("other");
@@ -104,18 +107,43 @@ TEST_F(ConsoleTest, QuestionsAreAnsweredByTheNextLineBeforeCommands) {
   EXPECT_THAT(Run("help"), HasSubstr("quit now"));  // no question left: a command again
 }
 
-TEST(ConsoleWithoutTerminal, AnswersEveryQuestionWithNothing) {
+TEST(ConsoleWithoutTerminal, AnswersEveryQuestionWithNothingButPrintsNotices) {
   ServerFixture fixture;
   std::ostringstream out;
-  Console console(fixture.Server(), out, /*interactive=*/false);
+  OperatorDesk desk;
+  Console console(fixture.Server(), desk, out, /*interactive=*/false, /*decorated=*/false);
   bool answered = false;
-  console.AskText("Name?", [&](std::optional<std::string> text) {
+  desk.AskText("Name?", [&](std::optional<std::string> text) {
     answered = true;
     EXPECT_FALSE(text);
   });
   EXPECT_TRUE(answered);
-  console.Notice("Restart the server", "Changes \xD2now\xD3");
+  desk.Notice("Restart the server", "Changes \xD2now\xD3");
   EXPECT_EQ(out.str(), "[Restart the server] Changes \xE2\x80\x9Cnow\xE2\x80\x9D\n");
+}
+
+TEST(ConsoleLogLines, AreDecoratedOnATerminalAndPlainForAJournal) {
+  const LogWindow::EchoedLine line{"01/02/2026 03:04:05    Kay        Login successful", "Kay",
+                                   "Login successful"};
+  const LogWindow::EchoedLine anonymous{"01/02/2026 03:04:05               Loaded", "", "Loaded"};
+  struct Case {
+    bool decorated;
+    const char* printed;
+  } cases[] = {
+      {true,
+       "01/02/2026 03:04:05    Kay        Login successful\n"
+       "01/02/2026 03:04:05               Loaded\n"},
+      {false, "Kay: Login successful\nLoaded\n"},
+  };
+  ServerFixture fixture;
+  for (const Case& c : cases) {
+    std::ostringstream out;
+    OperatorDesk desk;
+    Console console(fixture.Server(), desk, out, /*interactive=*/false, c.decorated);
+    desk.LogLine(line);
+    desk.LogLine(anonymous);
+    EXPECT_EQ(out.str(), c.printed) << c.decorated;
+  }
 }
 
 }  // namespace

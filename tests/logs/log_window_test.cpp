@@ -15,7 +15,11 @@ constexpr const char* kDateColumn = "01/02/2026 03:04:05   ";
 TEST(LogWindow, LinesHaveFixedDateAndWhoColumns) {
   FakeClock clock;
   std::vector<std::string> echoed;
-  LogWindow window(clock, [&](std::string_view line) { echoed.emplace_back(line); });
+  std::vector<std::string> plain;
+  LogWindow window(clock, [&](const LogWindow::EchoedLine& line) {
+    echoed.emplace_back(line.text);
+    plain.push_back(std::string(line.who) + "|" + std::string(line.message));
+  });
 
   window.Line("Kay", "Login successful");
   window.Line("ABCDEFGHIJKLMNOPQRSTUVWXYZ", "Connection closed");
@@ -27,6 +31,9 @@ TEST(LogWindow, LinesHaveFixedDateAndWhoColumns) {
       std::string(kDateColumn) + "                      Loaded MessageBoard.txt";
   EXPECT_EQ(window.Text(), first + "\r" + second + "\r" + third);
   EXPECT_EQ(echoed, (std::vector<std::string>{first, second, third}));
+  EXPECT_EQ(plain, (std::vector<std::string>{"Kay|Login successful",
+                                             "ABCDEFGHIJKLMNOPQRSTUVWXYZ|Connection closed",
+                                             "|Loaded MessageBoard.txt"}));
 }
 
 TEST(LogWindow, LineIsCutTo256BytesWithItsCarriageReturn) {

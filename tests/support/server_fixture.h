@@ -32,8 +32,8 @@ uint16_t FindFreePorts(int count);
 class ServerFixture {
  public:
   // Starts the server at once unless `start` is false (to change the settings
-  // file or the operator's answers first).
-  explicit ServerFixture(bool start = true);
+  // file or the operator's answers first). Every log-window line goes to `echo`.
+  explicit ServerFixture(bool start = true, LogWindow::Echo echo = {});
   ~ServerFixture();
 
   // The settings written to "Prefs" before the server starts: 127.0.0.1 and a
@@ -43,6 +43,8 @@ class ServerFixture {
   void Start();
 
   CMyApplication& Server() { return *server_; }
+  // The event loop the server runs on (pumped by Poll and the waits).
+  asio::io_context& Io() { return io_; }
   // The file system the server reaches its folder through (the real one, until
   // a test makes an operation fail).
   FaultInjectingFileSystem& Disk() { return disk_; }
