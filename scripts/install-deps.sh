@@ -9,6 +9,8 @@ packages=(
   libasio-dev libgtest-dev libgmock-dev libbenchmark-dev
   # bench/news sets the news category database against SQLite; built by default.
   libsqlite3-dev
+  # vantrel-client edits its command lines, with history, through libedit.
+  libedit-dev
 )
 
 missing=()
