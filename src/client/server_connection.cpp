@@ -46,11 +46,7 @@ bool ServerConnection::Handshake() {
 
 uint32_t ServerConnection::Send(uint16_t type, const UFieldData& fields) {
   const uint32_t id = ++next_id_;
-  const auto body = fields.Buffer();
-  const auto header = Transaction::Request(type, id, static_cast<uint32_t>(body.size())).Encode();
-  std::vector<uint8_t> bytes(header.begin(), header.end());
-  bytes.insert(bytes.end(), body.begin(), body.end());
-  socket_->Send(bytes, ClientSocket::Clock::now() + wait_);
+  socket_->Send(RequestBytes(type, id, fields.Buffer()), ClientSocket::Clock::now() + wait_);
   return id;
 }
 

@@ -127,12 +127,12 @@ bool ClientSocket::Wait(short events, Clock::time_point deadline) {
 
 bool ClientSocket::Send(std::span<const uint8_t> bytes, Clock::time_point deadline) {
   size_t sent = 0;
-  while (IsOpen() && sent < bytes.size()) {
+  while (fd_ >= 0 && sent < bytes.size()) {
     const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (n > 0) {
       sent += static_cast<size_t>(n);
     } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-      peer_closed_ = true;
+      return false;  // what the peer sent before can still be received
     } else if (!Wait(POLLOUT, deadline)) {
       return false;
     }

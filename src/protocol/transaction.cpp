@@ -47,4 +47,12 @@ Transaction Transaction::Reply(uint32_t request_id, uint32_t error, uint32_t dat
   return header;
 }
 
+std::vector<uint8_t> RequestBytes(uint16_t type, uint32_t id, std::span<const uint8_t> field_list) {
+  const auto header =
+      Transaction::Request(type, id, static_cast<uint32_t>(field_list.size())).Encode();
+  std::vector<uint8_t> bytes(header.begin(), header.end());
+  bytes.insert(bytes.end(), field_list.begin(), field_list.end());
+  return bytes;
+}
+
 }  // namespace vantrel
