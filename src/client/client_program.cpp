@@ -185,9 +185,10 @@ int RunClient(std::span<const std::string> arguments, ProgramIo& io) {
   }
   if (!parsed.commands.empty()) return kExitOk;
   if (!io.terminal) return RunLines(commands, io.in, io.err);
+  const size_t users = commands.Users().All().size();
   terminal.Print("Connected to " + login.server_name + " as " + MacRomanToUtf8(identity.nickname) +
-                 "; " + std::to_string(commands.Users().All().size()) +
-                 " users here. /help lists the commands.");
+                 "; " + std::to_string(users) + (users == 1 ? " user" : " users") +
+                 " here. /help lists the commands.");
   return terminal.Run(commands, server);
 }
 

@@ -1,12 +1,13 @@
 #include "client/commands.h"
-#include "client/text_capacity.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <map>
 
 #include "client/event_text.h"
 #include "client/listings.h"
+#include "client/text_capacity.h"
 #include "platform/mac_roman.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
@@ -304,10 +305,15 @@ CommandOutcome Commands::Get(const Words& words) {
   if (words.empty()) return Failed("usage: /get PATH [LOCAL]");
   const auto levels = PathLevels(words[0]);
   if (levels.empty()) return Failed("usage: /get PATH [LOCAL]");
-  const std::string local = words.size() > 1 ? words[1] : MacRomanToUtf8(levels.back());
+  // A folder given as LOCAL receives the file under its own name.
+  std::filesystem::path local = words.size() > 1 ? words[1] : "";
+  std::error_code unused;
+  if (local.empty() || std::filesystem::is_directory(local, unused)) {
+    local /= MacRomanToUtf8(levels.back());
+  }
   const auto result = Download(server_, transfers_, levels, local, output_.observer);
   if (!result.ok) return Failed(result.error);
-  output_.print("Downloaded " + local + " (" + Plural(result.size, "byte", "bytes") +
+  output_.print("Downloaded " + local.string() + " (" + Plural(result.size, "byte", "bytes") +
                 (result.offset > 0 ? ", resumed at byte " + Grouped(result.offset) : "") + ")");
   return {};
 }

@@ -1,6 +1,6 @@
 #include "client/event_text.h"
-#include "client/text_capacity.h"
 
+#include "client/text_capacity.h"
 #include "platform/mac_roman.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"

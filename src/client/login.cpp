@@ -1,6 +1,6 @@
 #include "client/login.h"
-#include "client/text_capacity.h"
 
+#include "client/text_capacity.h"
 #include "platform/mac_roman.h"
 #include "protocol/field_data.h"
 #include "protocol/field_ids.h"

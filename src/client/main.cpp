@@ -1,6 +1,7 @@
 // vantrel-client: a command-line client of the Vantrel server.
 #include <unistd.h>
 
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,10 +16,16 @@ int main(int argc, char** argv) {
   io.read_secret = [](std::string_view prompt) -> std::optional<std::string> {
     if (!vantrel::StandardInputIsTerminal()) return std::nullopt;
     std::cerr << prompt << std::flush;
+    // Ctrl-C while the password is typed leaves the terminal showing what is typed.
+    const auto previous = std::signal(SIGINT, [](int) {
+      vantrel::SetTerminalEcho(true);
+      ::_exit(130);
+    });
     vantrel::SetTerminalEcho(false);
     std::string secret;
     const bool read = static_cast<bool>(std::getline(std::cin, secret));
     vantrel::SetTerminalEcho(true);
+    std::signal(SIGINT, previous);
     std::cerr << "\n";
     return read ? std::optional(secret) : std::nullopt;
   };

@@ -1,8 +1,8 @@
 #include "client/server_connection.h"
-#include "client/text_capacity.h"
 
 #include <algorithm>
 
+#include "client/text_capacity.h"
 #include "platform/mac_roman.h"
 #include "protocol/byte_order.h"
 #include "protocol/field_ids.h"

@@ -1,9 +1,9 @@
 #include "client/user_list.h"
-#include "client/text_capacity.h"
 
 #include <algorithm>
 
 #include "client/byte_reader.h"
+#include "client/text_capacity.h"
 #include "protocol/field_ids.h"
 #include "protocol/transaction_types.h"
 
