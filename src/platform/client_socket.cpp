@@ -109,10 +109,6 @@ void ClientSocket::Close() {
   fd_ = -1;
 }
 
-void ClientSocket::ShutdownSending() {
-  if (fd_ >= 0) ::shutdown(fd_, SHUT_WR);
-}
-
 bool ClientSocket::Wait(short events, Clock::time_point deadline) {
   if (Clock::now() >= deadline) return false;
   if (pump_) {

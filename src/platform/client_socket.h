@@ -48,8 +48,6 @@ class ClientSocket {
   // Appends to `inbox` what has arrived, waiting until `deadline` for at least
   // one byte (a deadline already passed makes one attempt without waiting).
   Received Receive(std::vector<uint8_t>& inbox, Clock::time_point deadline);
-  // Stops sending: the peer reads the end of the stream after the bytes sent.
-  void ShutdownSending();
   void Close();
 
  private:
