@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format clang-tidy
   libasio-dev libgtest-dev libgmock-dev libbenchmark-dev
-  # Line editing and history for vantrel-ctl's console (libedit: BSD-licensed).
+  # Line editing and history for the consoles of vantrel-ctl and vantrel-client
+  # (libedit: BSD-licensed).
   pkg-config libedit-dev
   # sd_notify, for the systemd service's readiness and stopping.
   libsystemd-dev

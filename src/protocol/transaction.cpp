@@ -1,5 +1,7 @@
 #include "protocol/transaction.h"
 
+#include <algorithm>
+
 #include "platform/byte_order.h"
 
 namespace vantrel {
@@ -45,6 +47,15 @@ Transaction Transaction::Reply(uint32_t request_id, uint32_t error, uint32_t dat
   header.total_size = data_size;
   header.data_size = data_size;
   return header;
+}
+
+std::vector<uint8_t> RequestBytes(uint16_t type, uint32_t id, std::span<const uint8_t> field_list) {
+  const auto header =
+      Transaction::Request(type, id, static_cast<uint32_t>(field_list.size())).Encode();
+  std::vector<uint8_t> bytes(header.size() + field_list.size());
+  std::copy(header.begin(), header.end(), bytes.begin());
+  std::copy(field_list.begin(), field_list.end(), bytes.begin() + header.size());
+  return bytes;
 }
 
 }  // namespace vantrel

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace vantrel {
 
@@ -33,5 +34,9 @@ struct Transaction {
   static Transaction Request(uint16_t type, uint32_t id, uint32_t data_size);
   static Transaction Reply(uint32_t request_id, uint32_t error, uint32_t data_size);
 };
+
+// A request of `type` with ID `id` carrying `field_list` (an encoded field
+// list), as a client sends it: its header and the field list in one piece.
+std::vector<uint8_t> RequestBytes(uint16_t type, uint32_t id, std::span<const uint8_t> field_list);
 
 }  // namespace vantrel

@@ -55,7 +55,8 @@ bool IsFormatRefusal(const Omberly::CException& failure);
 uint32_t ResumeOffset(std::span<const uint8_t> record);
 
 // The 58-byte resume record of an upload already holding `offset` bytes: its
-// count says 2 and one "DATA" entry follows, as clients expect. Pure.
+// count says 2 and one "DATA" entry follows, as clients expect. A client
+// resuming a download sends the same record for its partial file. Pure.
 std::array<uint8_t, kUploadResumeRecordSize> UploadResumeRecord(uint32_t offset);
 
 // A host file read as a flattened stream, for a download. Owns the open file;

@@ -1,7 +1,9 @@
 #include "transfer/transfer_header.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <iterator>
 
 #include "files/path_field.h"
 #include "platform/byte_order.h"
@@ -40,6 +42,16 @@ std::vector<uint8_t> ReferenceBytes(uint32_t reference) {
   std::vector<uint8_t> bytes;
   for (size_t i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(reference >> (8 * i)));
   return bytes;
+}
+
+std::array<uint8_t, kTransferHeaderSize> EncodeTransferHeader(std::span<const uint8_t, 4> reference,
+                                                              uint32_t data_size, uint16_t kind) {
+  std::array<uint8_t, kTransferHeaderSize> header{};
+  std::copy(std::begin(kTransferTag), std::end(kTransferTag), header.begin());
+  std::copy(reference.begin(), reference.end(), header.begin() + kReferenceOffset);
+  Put32(&header[kDataSizeOffset], data_size);
+  Put16(&header[kKindOffset], kind);
+  return header;
 }
 
 std::vector<uint8_t> EncodeFolderItemHeader(const FolderItem& item) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -33,6 +34,12 @@ std::optional<TransferHeader> ParseTransferHeader(
 
 // The four bytes of a reference number in field 107: least significant first.
 std::vector<uint8_t> ReferenceBytes(uint32_t reference);
+
+// The header a client opens a transfer connection with: "VNXF", `reference`
+// (the four bytes of field 107 as the request's reply gave them), `data_size`
+// and `kind`, then 2 zero bytes. Pure.
+std::array<uint8_t, kTransferHeaderSize> EncodeTransferHeader(std::span<const uint8_t, 4> reference,
+                                                              uint32_t data_size, uint16_t kind);
 
 // One item of a folder transfer: its kind and its path below the transferred
 // folder (Mac Roman level names, its own name last).

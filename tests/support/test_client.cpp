@@ -1,14 +1,6 @@
 #include "support/test_client.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "platform/byte_order.h"
 #include "protocol/field_ids.h"
@@ -20,38 +12,10 @@ using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
-TestClient::TestClient(uint16_t port, Pump pump, uint32_t source) : pump_(std::move(pump)) {
-  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-  if (fd_ < 0) return;
-  int one = 1;
-  ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  if (source != 0) {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(source);
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-      Close();
-      return;
-    }
-  }
-  sockaddr_in remote{};
-  remote.sin_family = AF_INET;
-  remote.sin_port = htons(port);
-  remote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd_, reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0 &&
-      errno != EINPROGRESS) {
-    Close();
-    return;
-  }
-  pollfd entry{fd_, POLLOUT, 0};
-  if (::poll(&entry, 1, 2000) != 1) {
-    Close();
-    return;
-  }
-  int error = 0;
-  socklen_t length = sizeof error;
-  ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length);
-  if (error != 0) Close();
+TestClient::TestClient(uint16_t port, Pump pump, uint32_t source) {
+  std::string error;
+  socket_ = ClientSocket::Connect("127.0.0.1", port, Clock::now() + kDefaultWait, std::move(pump),
+                                  error, source);
 }
 
 TestClient::~TestClient() {
@@ -59,26 +23,11 @@ TestClient::~TestClient() {
 }
 
 void TestClient::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  if (socket_) socket_->Close();
 }
 
 void TestClient::SendRaw(std::span<const uint8_t> bytes) {
-  size_t sent = 0;
-  const auto deadline = Clock::now() + kDefaultWait;
-  while (fd_ >= 0 && sent < bytes.size() && Clock::now() < deadline) {
-    const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n > 0) {
-      sent += static_cast<size_t>(n);
-    } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-      return;
-    } else if (pump_) {
-      pump_();
-    } else {
-      pollfd entry{fd_, POLLOUT, 0};
-      ::poll(&entry, 1, 10);
-    }
-  }
+  if (socket_) socket_->Send(bytes, Clock::now() + kDefaultWait);
 }
 
 void TestClient::SendHandshake(uint16_t version, uint16_t sub_version, std::string_view magic) {
@@ -99,39 +48,15 @@ bool TestClient::Handshake() {
 
 uint32_t TestClient::SendRequest(uint16_t type, const UFieldData& fields) {
   const uint32_t id = ++next_id_;
-  const auto body = fields.Buffer();
-  const auto header = Transaction::Request(type, id, static_cast<uint32_t>(body.size())).Encode();
-  std::vector<uint8_t> bytes(header.begin(), header.end());
-  bytes.insert(bytes.end(), body.begin(), body.end());
-  SendRaw(bytes);
+  SendRaw(RequestBytes(type, id, fields.Buffer()));
   return id;
-}
-
-bool TestClient::ReceiveOnce(Clock::time_point deadline) {
-  if (fd_ < 0 || peer_closed_) return false;
-  uint8_t buffer[65536];
-  const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
-  if (n > 0) {
-    inbox_.insert(inbox_.end(), buffer, buffer + n);
-    return true;
-  }
-  if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-    peer_closed_ = true;
-    return false;
-  }
-  if (pump_) {
-    pump_();
-  } else {
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-    pollfd entry{fd_, POLLIN, 0};
-    ::poll(&entry, 1, static_cast<int>(std::clamp<int64_t>(left.count(), 0, 100)));
-  }
-  return true;
 }
 
 bool TestClient::Fill(size_t n, Clock::time_point deadline) {
   while (inbox_.size() < n) {
-    if (Clock::now() >= deadline || !ReceiveOnce(deadline)) return inbox_.size() >= n;
+    if (!socket_ || socket_->Receive(inbox_, deadline) != ClientSocket::Received::kData) {
+      return false;
+    }
   }
   return true;
 }
@@ -182,19 +107,22 @@ std::optional<Received> TestClient::WaitRequest(uint16_t type, milliseconds wait
 
 bool TestClient::WaitClosed(milliseconds wait) {
   const auto deadline = Clock::now() + wait;
-  while (Clock::now() < deadline) {
-    if (!ReceiveOnce(deadline)) return peer_closed_;
+  for (;;) {
+    if (!socket_) return false;
+    switch (socket_->Receive(inbox_, deadline)) {
+      case ClientSocket::Received::kData:
+        break;
+      case ClientSocket::Received::kTimedOut:
+        return false;
+      case ClientSocket::Received::kClosed:
+        return true;
+    }
   }
-  return false;
 }
 
 bool TestClient::StaysQuiet(milliseconds wait) {
-  const size_t before = inbox_.size();
-  const auto deadline = Clock::now() + wait;
-  while (Clock::now() < deadline) {
-    if (!ReceiveOnce(deadline)) return false;
-  }
-  return inbox_.size() == before;
+  return socket_ &&
+         socket_->Receive(inbox_, Clock::now() + wait) == ClientSocket::Received::kTimedOut;
 }
 
 std::vector<uint8_t> Bytes(const UFieldData& fields) {

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/client_socket.h"
 #include "protocol/field_data.h"
 #include "protocol/transaction.h"
 
@@ -40,7 +42,7 @@ class TestClient {
   TestClient(const TestClient&) = delete;
   TestClient& operator=(const TestClient&) = delete;
 
-  bool Connected() const { return fd_ >= 0; }
+  bool Connected() const { return socket_ && socket_->Descriptor() >= 0; }
 
   void SendRaw(std::span<const uint8_t> bytes);
   // "TRTP", `magic`, `version`, `sub_version`.
@@ -72,13 +74,9 @@ class TestClient {
  private:
   // Reads until `n` bytes are buffered; false on time-out or close.
   bool Fill(size_t n, std::chrono::steady_clock::time_point deadline);
-  // One receive attempt; false when the peer has closed.
-  bool ReceiveOnce(std::chrono::steady_clock::time_point deadline);
   std::optional<Received> NextTransaction(std::chrono::steady_clock::time_point deadline);
 
-  int fd_ = -1;
-  Pump pump_;
-  bool peer_closed_ = false;
+  std::unique_ptr<ClientSocket> socket_;  // null when the connection failed
   std::vector<uint8_t> inbox_;
   std::deque<Received> kept_;
   uint32_t next_id_ = 0;

@@ -31,6 +31,12 @@ TEST(TransferHeader, ReferenceBytesAreLeastSignificantFirst) {
   EXPECT_THAT(ReferenceBytes(0x12345678), ElementsAre(0x78, 0x56, 0x34, 0x12));
 }
 
+TEST(TransferHeader, EncodesTheReferenceBytesUnchangedAndTheRestBigEndian) {
+  const std::array<uint8_t, 4> reference = {0x78, 0x56, 0x34, 0x12};
+  EXPECT_THAT(EncodeTransferHeader(reference, 0x46B, 1),
+              ElementsAre('V', 'N', 'X', 'F', 0x78, 0x56, 0x34, 0x12, 0, 0, 4, 0x6B, 0, 1, 0, 0));
+}
+
 TEST(FolderItemHeader, EncodesLengthKindAndLevels) {
   EXPECT_EQ(
       EncodeFolderItemHeader({true, {"Sub", "a.txt"}}),
