@@ -8,10 +8,8 @@
 #include <string>
 #include <vector>
 
-#include <asio/ip/tcp.hpp>
-
 #include "client_codec.h"
-#include "timed_connection.h"
+#include "stream_link.h"
 #include "vantrel_codec.h"
 
 namespace vantrel::listing {
@@ -19,14 +17,17 @@ namespace vantrel::listing {
 // One guest session with the Vantrel server on 127.0.0.1, driven one request at
 // a time by a single thread: it logs in the way the chat load does
 // (load::VantrelCodec), then sends requests and reads until their replies,
-// passing over what else the server sends meanwhile. Owns its connection; not
+// passing over what else the server sends meanwhile. Owns its link; not
 // copyable.
 class VantrelSession final : private load::CodecEvents {
  public:
   // Called with the field list of a transaction; `fields` lives until it returns.
   using FieldsHandler = std::function<void(std::span<const uint8_t> fields)>;
 
+  // A session over plain TCP to `port`.
   VantrelSession(uint16_t port, std::string nickname);
+  // A session over `link` (REQUIRES: not null), which knows where it leads.
+  VantrelSession(std::unique_ptr<StreamLink> link, std::string nickname);
   VantrelSession(const VantrelSession&) = delete;
   VantrelSession& operator=(const VantrelSession&) = delete;
 
@@ -52,8 +53,8 @@ class VantrelSession final : private load::CodecEvents {
   uint64_t last_reply_bytes() const { return last_reply_bytes_; }
   // The address the session connected from; 0 before the first login.
   uint32_t source() const { return source_; }
-  bool IsOpen() const { return connection_.IsOpen(); }
-  void Close() { connection_.Close(); }
+  bool IsOpen() const { return link_->IsOpen(); }
+  void Close() { link_->Close(); }
 
  private:
   void Admitted() override {}
@@ -64,11 +65,9 @@ class VantrelSession final : private load::CodecEvents {
   void Reply(uint32_t id, uint32_t error, std::span<const uint8_t> body) override;
   void ServerTransaction(uint16_t type, std::span<const uint8_t> body) override;
 
-  const asio::ip::tcp::endpoint server_;
+  const std::unique_ptr<StreamLink> link_;
   const std::string nickname_;
-  TimedConnection connection_;
   std::unique_ptr<load::VantrelCodec> codec_;  // the current session's
-  std::vector<uint8_t> buffer_;                // one read's bytes
   std::vector<uint8_t> out_;                   // to send
   uint32_t source_ = 0;
   bool logged_in_ = false;
