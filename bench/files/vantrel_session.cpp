@@ -32,6 +32,10 @@ void VantrelSession::Reply(uint32_t id, uint32_t error, std::span<const uint8_t>
   (*on_reply_)(body);
 }
 
+void VantrelSession::Delivery(uint32_t line) {
+  if (on_delivery_) on_delivery_(line);
+}
+
 void VantrelSession::ServerTransaction(uint16_t type, std::span<const uint8_t> body) {
   if (on_watched_ && type == watched_type_) on_watched_(body);
 }
@@ -90,6 +94,13 @@ bool VantrelSession::Call(uint16_t type, std::span<const uint8_t> fields,
       link_->Send(out_, deadline, error) && Await([this] { return replied_; }, deadline, error);
   on_reply_ = nullptr;
   return done;
+}
+
+bool VantrelSession::SendChat(std::string_view text, ListingClock::time_point deadline,
+                              std::string& error) {
+  out_.clear();
+  codec_->ChatLine(text, out_);
+  return link_->Send(out_, deadline, error);
 }
 
 }  // namespace vantrel::listing

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "client_codec.h"
@@ -23,6 +24,8 @@ class VantrelSession final : private load::CodecEvents {
  public:
   // Called with the field list of a transaction; `fields` lives until it returns.
   using FieldsHandler = std::function<void(std::span<const uint8_t> fields)>;
+  // Called with the number of a chat line the server delivered (load::ChatLineText).
+  using DeliveryHandler = std::function<void(uint32_t line)>;
 
   // A session over plain TCP to `port`.
   VantrelSession(uint16_t port, std::string nickname);
@@ -48,6 +51,11 @@ class VantrelSession final : private load::CodecEvents {
   // REQUIRES: logged in.
   bool Await(const std::function<bool()>& done, ListingClock::time_point deadline,
              std::string& error);
+  // From now on, every chat line delivered (106) goes to `handler`, as it is read.
+  void WatchDeliveries(DeliveryHandler handler) { on_delivery_ = std::move(handler); }
+  // Sends `text` to the public chat (105), which has no reply. False, with
+  // `error` set, on failure. REQUIRES: logged in.
+  bool SendChat(std::string_view text, ListingClock::time_point deadline, std::string& error);
 
   // Bytes of the last reply Call read, its 20-byte header included.
   uint64_t last_reply_bytes() const { return last_reply_bytes_; }
@@ -60,7 +68,7 @@ class VantrelSession final : private load::CodecEvents {
   void Admitted() override {}
   void LoggedIn() override { logged_in_ = true; }
   void Announcement() override {}
-  void Delivery(uint32_t) override {}
+  void Delivery(uint32_t line) override;
   void Failure(std::string why) override;
   void Reply(uint32_t id, uint32_t error, std::span<const uint8_t> body) override;
   void ServerTransaction(uint16_t type, std::span<const uint8_t> body) override;
@@ -79,6 +87,7 @@ class VantrelSession final : private load::CodecEvents {
   // The transactions watched.
   uint16_t watched_type_ = 0;
   FieldsHandler on_watched_;
+  DeliveryHandler on_delivery_;
   std::optional<std::string> failure_;
 };
 
