@@ -22,12 +22,13 @@
 # and one release server is started there for the whole comparison, with one
 # tinyproxy (its own configuration: loopback only) on another free port. Each
 # run downloads over the three routes in turn and then times the chat lines
-# over them in turn. With two or more cores the server runs on core 0, and the
-# tools and tinyproxy on core 1, so that the server has a core to itself on
-# every route. The downloads of the first run are repeated with every byte
-# checked against the file, after the timed ones. The server and tinyproxy are
-# stopped by their PIDs and the folder is removed when the script ends, however
-# it ends. With the defaults a comparison takes about two minutes.
+# over them in turn, each run starting with the next route. With two or more
+# cores the server runs on core 0, and the tools and tinyproxy on core 1, so
+# that the server has a core to itself on every route. The downloads of the
+# first run are repeated with every byte checked against the file, after the
+# timed ones. The server and tinyproxy are stopped by their PIDs and the folder
+# is removed when the script ends, however it ends. With the defaults a
+# comparison takes about two minutes.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -166,7 +167,10 @@ PROXY_PORT=$(free_port)
 start_proxy "$PROXY_PORT"
 echo "Measuring: $REPEAT runs of each; the load average: $(cut -d ' ' -f 1-3 /proc/loadavg)"
 for run in $(seq 1 "$REPEAT"); do
-  for route in "${ROUTES[@]}"; do measure_download "$route"; done
+  # Each run starts with the next route, so that none is always first.
+  first=$(((run - 1) % ${#ROUTES[@]}))
+  order=("${ROUTES[@]:first}" "${ROUTES[@]:0:first}")
+  for route in "${order[@]}"; do measure_download "$route"; done
   if ((run == 1)); then
     for route in "${ROUTES[@]}"; do
       route_args "$route"
@@ -174,8 +178,8 @@ for run in $(seq 1 "$REPEAT"); do
     done
     echo "  every byte of a download by each route checked against the file"
   fi
-  for route in "${ROUTES[@]}"; do measure_latency "$route"; done
-  echo "  run $run: done"
+  for route in "${order[@]}"; do measure_latency "$route"; done
+  echo "  run $run (${order[*]}): done"
 done
 echo "The load average at the end: $(cut -d ' ' -f 1-3 /proc/loadavg)"
 

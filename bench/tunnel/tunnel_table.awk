@@ -19,9 +19,14 @@ function figures(measure, route,    i, a) {
   return 1
 }
 
+# A figure with three significant digits, or whole when larger.
+function number(x) {
+  return x >= 100 ? sprintf("%.0f", x) : sprintf("%.3g", x)
+}
+
 function cell(measure, route) {
   if (!figures(measure, route)) return sprintf("%-24s", "not measured")
-  return sprintf("%-24s", sprintf("%.4g (%.4g-%.4g)", med, low, high))
+  return sprintf("%-24s", number(med) " (" number(low) "-" number(high) ")")
 }
 
 # The ratio of the medians of `route` and plain, or blanks.
@@ -47,7 +52,7 @@ END {
   row("chat line latency, median, us", "latency_median")
   row("chat line latency, 99th pct., us", "latency_p99")
   if (figures("proxy_cpu", "proxy"))
-    printf "  tinyproxy's own CPU per GiB relayed: %.3g s (%.3g-%.3g)\n", med, low, high
+    printf "  tinyproxy's own CPU per GiB relayed, s: %s (%s-%s)\n", number(med), number(low), number(high)
   plain = figures("download", "plain") ? med : 0
   if (plain > 0 && figures("download", "tunnel")) {
     printf "\nTarget: a download through the tunnel straight to P + 3 at 80 %% or more of\n"
