@@ -1,8 +1,11 @@
 #include "latency_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -26,8 +29,8 @@ constexpr auto kLoginTimeout = std::chrono::seconds(30);
 constexpr auto kArrivalWait = std::chrono::seconds(10);
 
 uint32_t Microseconds(ListingClock::duration elapsed) {
-  return static_cast<uint32_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count());
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
+  return static_cast<uint32_t>(std::clamp<int64_t>(us, 0, std::numeric_limits<uint32_t>::max()));
 }
 
 // The receiving side, read from its own thread: when each line arrived.
@@ -84,7 +87,7 @@ std::optional<LatencyFigures> RunLatency(const LatencyOptions& options, std::str
   receiver.WatchDeliveries([&arrivals](uint32_t line) { arrivals.Book(line); });
   std::vector<ListingClock::time_point> sent(options.lines);
   std::string receive_error;
-  std::string send_error;
+  std::string failure;  // the first thing that went wrong
   {
     std::jthread reader(
         [&] { receiver.Await([&arrivals] { return arrivals.Done(); }, deadline, receive_error); });
@@ -92,20 +95,21 @@ std::optional<LatencyFigures> RunLatency(const LatencyOptions& options, std::str
       std::this_thread::sleep_until(start + period * static_cast<int64_t>(line));
       sent[line] = ListingClock::now();
       const auto text = load::ChatLineText(static_cast<uint32_t>(line));
-      if (!senders[line % sender_count]->SendChat(text, deadline, send_error)) {
-        send_error = "sending line " + std::to_string(line) + ": " + send_error;
+      if (!senders[line % sender_count]->SendChat(text, deadline, failure)) {
+        failure = "sending line " + std::to_string(line) + ": " + failure;
         break;
       }
     }
   }  // the reader ends here
   receiver.Close();
   for (auto& sender : senders) sender->Close();
-  if (!send_error.empty() || !arrivals.wrong().empty() || arrivals.count() < options.lines) {
-    error = !send_error.empty() ? send_error
-            : !arrivals.wrong().empty()
-                ? arrivals.wrong()
-                : std::to_string(arrivals.count()) + " of " + std::to_string(options.lines) +
-                      " lines arrived: " + receive_error;
+  if (failure.empty()) failure = arrivals.wrong();
+  if (failure.empty() && arrivals.count() < options.lines) {
+    failure = std::to_string(arrivals.count()) + " of " + std::to_string(options.lines) +
+              " lines arrived: " + receive_error;
+  }
+  if (!failure.empty()) {
+    error = failure;
     return std::nullopt;
   }
 
