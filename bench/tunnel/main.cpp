@@ -26,9 +26,10 @@ int main(int argc, char** argv) {
   }
   const std::string route = RouteName(options->route);
   std::cout << figures->lines << " lines from " << figures->senders
-            << " plain senders to a receiver over " << route << " in " << figures->seconds
-            << " s: median " << figures->median_us << " us, 99th percentile " << figures->p99_us
-            << " us, highest " << figures->max_us << " us\n";
+            << (figures->senders == 1 ? " plain sender" : " plain senders")
+            << " to a receiver over " << route << " in " << figures->seconds << " s: median "
+            << figures->median_us << " us, 99th percentile " << figures->p99_us << " us, highest "
+            << figures->max_us << " us\n";
   std::cout << "figures: route=" << route << " lines=" << figures->lines
             << " median_us=" << figures->median_us << " p99_us=" << figures->p99_us
             << " max_us=" << figures->max_us << " seconds=" << figures->seconds << "\n";
