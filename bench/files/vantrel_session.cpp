@@ -7,17 +7,12 @@
 #include "protocol/transaction.h"
 
 namespace vantrel::listing {
-namespace {
-
-// Bytes read from the socket at once: a listing of 10,000 files is some 400 KB.
-constexpr size_t kReadChunk = 256 * 1024;
-
-}  // namespace
 
 VantrelSession::VantrelSession(uint16_t port, std::string nickname)
-    : server_(asio::ip::address_v4::loopback(), port),
-      nickname_(std::move(nickname)),
-      buffer_(kReadChunk) {}
+    : VantrelSession(std::make_unique<PlainLink>(port), std::move(nickname)) {}
+
+VantrelSession::VantrelSession(std::unique_ptr<StreamLink> link, std::string nickname)
+    : link_(std::move(link)), nickname_(std::move(nickname)) {}
 
 void VantrelSession::Failure(std::string why) {
   if (!failure_) failure_ = std::move(why);
@@ -37,6 +32,10 @@ void VantrelSession::Reply(uint32_t id, uint32_t error, std::span<const uint8_t>
   (*on_reply_)(body);
 }
 
+void VantrelSession::Delivery(uint32_t line) {
+  if (on_delivery_) on_delivery_(line);
+}
+
 void VantrelSession::ServerTransaction(uint16_t type, std::span<const uint8_t> body) {
   if (on_watched_ && type == watched_type_) on_watched_(body);
 }
@@ -51,32 +50,32 @@ bool VantrelSession::Await(const std::function<bool()>& done, ListingClock::time
   while (true) {
     if (failure_) {
       error = *failure_;
-      connection_.Close();
+      link_->Close();
       return false;
     }
     if (done()) return true;
     if (ListingClock::now() >= deadline) {
       error = "timed out waiting for the server";
-      connection_.Close();
+      link_->Close();
       return false;
     }
-    const size_t size = connection_.Receive(buffer_, deadline, error);
-    if (size == 0) return false;
+    const auto bytes = link_->Receive(kLinkReadSize, deadline, error);
+    if (bytes.empty()) return false;
     out_.clear();
-    codec_->Feed(std::span<const uint8_t>(buffer_).first(size), out_, *this);
-    if (!out_.empty() && !connection_.Send(out_, deadline, error)) return false;
+    codec_->Feed(bytes, out_, *this);
+    if (!out_.empty() && !link_->Send(out_, deadline, error)) return false;
   }
 }
 
 bool VantrelSession::LogIn(uint32_t source, ListingClock::time_point deadline, std::string& error) {
   source_ = source;
   failure_.reset();
-  if (!connection_.Connect(source, server_, deadline, error)) return false;
+  if (!link_->Connect(source, deadline, error)) return false;
   codec_ = std::make_unique<load::VantrelCodec>(nickname_);
   logged_in_ = false;
   out_.clear();
   codec_->Greeting(out_);
-  if (!connection_.Send(out_, deadline, error)) return false;
+  if (!link_->Send(out_, deadline, error)) return false;
   if (!Await([this] { return logged_in_; }, deadline, error)) {
     error = "login: " + error;
     return false;
@@ -91,10 +90,17 @@ bool VantrelSession::Call(uint16_t type, std::span<const uint8_t> fields,
   request_id_ = codec_->Request(type, fields, out_);
   on_reply_ = &on_reply;
   replied_ = false;
-  const bool done = connection_.Send(out_, deadline, error) &&
-                    Await([this] { return replied_; }, deadline, error);
+  const bool done =
+      link_->Send(out_, deadline, error) && Await([this] { return replied_; }, deadline, error);
   on_reply_ = nullptr;
   return done;
+}
+
+bool VantrelSession::SendChat(std::string_view text, ListingClock::time_point deadline,
+                              std::string& error) {
+  out_.clear();
+  codec_->ChatLine(text, out_);
+  return link_->Send(out_, deadline, error);
 }
 
 }  // namespace vantrel::listing

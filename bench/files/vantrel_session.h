@@ -6,12 +6,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <asio/ip/tcp.hpp>
-
 #include "client_codec.h"
-#include "timed_connection.h"
+#include "stream_link.h"
 #include "vantrel_codec.h"
 
 namespace vantrel::listing {
@@ -19,14 +18,19 @@ namespace vantrel::listing {
 // One guest session with the Vantrel server on 127.0.0.1, driven one request at
 // a time by a single thread: it logs in the way the chat load does
 // (load::VantrelCodec), then sends requests and reads until their replies,
-// passing over what else the server sends meanwhile. Owns its connection; not
+// passing over what else the server sends meanwhile. Owns its link; not
 // copyable.
 class VantrelSession final : private load::CodecEvents {
  public:
   // Called with the field list of a transaction; `fields` lives until it returns.
   using FieldsHandler = std::function<void(std::span<const uint8_t> fields)>;
+  // Called with the number of a chat line the server delivered (load::ChatLineText).
+  using DeliveryHandler = std::function<void(uint32_t line)>;
 
+  // A session over plain TCP to `port`.
   VantrelSession(uint16_t port, std::string nickname);
+  // A session over `link` (REQUIRES: not null), which knows where it leads.
+  VantrelSession(std::unique_ptr<StreamLink> link, std::string nickname);
   VantrelSession(const VantrelSession&) = delete;
   VantrelSession& operator=(const VantrelSession&) = delete;
 
@@ -47,28 +51,31 @@ class VantrelSession final : private load::CodecEvents {
   // REQUIRES: logged in.
   bool Await(const std::function<bool()>& done, ListingClock::time_point deadline,
              std::string& error);
+  // From now on, every chat line delivered (106) goes to `handler`, as it is read.
+  void WatchDeliveries(DeliveryHandler handler) { on_delivery_ = std::move(handler); }
+  // Sends `text` to the public chat (105), which has no reply. False, with
+  // `error` set, on failure. REQUIRES: logged in.
+  bool SendChat(std::string_view text, ListingClock::time_point deadline, std::string& error);
 
   // Bytes of the last reply Call read, its 20-byte header included.
   uint64_t last_reply_bytes() const { return last_reply_bytes_; }
   // The address the session connected from; 0 before the first login.
   uint32_t source() const { return source_; }
-  bool IsOpen() const { return connection_.IsOpen(); }
-  void Close() { connection_.Close(); }
+  bool IsOpen() const { return link_->IsOpen(); }
+  void Close() { link_->Close(); }
 
  private:
   void Admitted() override {}
   void LoggedIn() override { logged_in_ = true; }
   void Announcement() override {}
-  void Delivery(uint32_t) override {}
+  void Delivery(uint32_t line) override;
   void Failure(std::string why) override;
   void Reply(uint32_t id, uint32_t error, std::span<const uint8_t> body) override;
   void ServerTransaction(uint16_t type, std::span<const uint8_t> body) override;
 
-  const asio::ip::tcp::endpoint server_;
+  const std::unique_ptr<StreamLink> link_;
   const std::string nickname_;
-  TimedConnection connection_;
   std::unique_ptr<load::VantrelCodec> codec_;  // the current session's
-  std::vector<uint8_t> buffer_;                // one read's bytes
   std::vector<uint8_t> out_;                   // to send
   uint32_t source_ = 0;
   bool logged_in_ = false;
@@ -80,6 +87,7 @@ class VantrelSession final : private load::CodecEvents {
   // The transactions watched.
   uint16_t watched_type_ = 0;
   FieldsHandler on_watched_;
+  DeliveryHandler on_delivery_;
   std::optional<std::string> failure_;
 };
 

@@ -22,12 +22,18 @@ else
   TOOL_CPU=()
 fi
 
+# Ends the process $1, a child of this shell, by its PID, if it still runs
+# (nothing for an empty PID).
+end_process() {
+  if [[ -n "$1" ]] && kill -0 "$1" 2>/dev/null; then
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+  fi
+}
+
 # Ends the server started last, by its PID, if it still runs.
 stop_server() {
-  if [[ -n "$SERVER_PID" ]] && kill -0 "$SERVER_PID" 2>/dev/null; then
-    kill "$SERVER_PID" 2>/dev/null || true
-    wait "$SERVER_PID" 2>/dev/null || true
-  fi
+  end_process "$SERVER_PID"
   SERVER_PID=""
 }
 

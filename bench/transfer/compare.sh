@@ -48,6 +48,8 @@ fail() {
 source "$ROOT/bench/load/server_control.sh"
 # shellcheck source-path=SCRIPTDIR source=../files/nginx_control.sh
 source "$ROOT/bench/files/nginx_control.sh"
+# shellcheck source-path=SCRIPTDIR source=transfer_steps.sh
+source "$ROOT/bench/transfer/transfer_steps.sh"
 
 TOOL="$BUILD/bench/transfer/vantrel_transfer"
 WORK=$(mktemp -d /tmp/vantrel-transfer.XXXXXX)
@@ -64,33 +66,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Fails unless $2 is a whole number from 1 to $3; $1 names the setting.
-check_number() {
-  if ! [[ $2 =~ ^[1-9][0-9]*$ ]] || (($2 > $3)); then fail "$1 must be 1..$3"; fi
-}
-
 check_settings() {
   check_number REPEAT "$REPEAT" 20
   check_number BIG_MIB "$BIG_MIB" 3072
   check_number SMALL_MIB "$SMALL_MIB" 100
   check_number CLIENTS "$CLIENTS" 200
-}
-
-build() {
-  if [[ "$BUILD" == "$PRESET_BUILD" ]]; then
-    (cd "$ROOT" && cmake --preset release >/dev/null)
-  fi
-  # Two jobs: the machine may be shared with other builds.
-  cmake --build "$BUILD" --parallel 2 --target vantrel-server vantrel_load vantrel_transfer | tail -1
-}
-
-# Writes $2 MiB of pseudo-random bytes, the stream of key $3, to the file $1.
-random_file() {
-  local key
-  printf -v key '%032x' "$3"
-  # head ends the stream early: openssl's broken pipe is expected.
-  { openssl enc -aes-128-ctr -K "$key" -iv 00000000000000000000000000000000 -in /dev/zero \
-    2>/dev/null || true; } | head -c "$(($2 * 1048576))" >"$1"
 }
 
 make_files() {
@@ -100,33 +80,6 @@ make_files() {
   for ((i = 1; i <= CLIENTS; i++)); do random_file "$SHARED/$MANY/small-$i" "$SMALL_MIB" "$i"; done
   # Written back now, not while uploads and dd are timed.
   sync
-}
-
-# Appends "MEASURE SOURCE VALUE" to the figures.
-record() {
-  echo "$1 $2 $3" >>"$FIGURES"
-}
-
-# Prints awk's value of the expression $1 over the variables a, b and c ($2 to $4).
-calc() {
-  awk -v a="$2" -v b="${3:-0}" -v c="${4:-0}" "BEGIN { printf \"%.6g\", $1 }"
-}
-
-# The figures line of a vantrel_transfer run with the arguments given, its
-# output kept in $WORK/last.txt; on failure the end of the server's log too.
-transfer() {
-  if ! "${TOOL_CPU[@]}" "$TOOL" "$@" >"$WORK/last.txt" 2>&1; then
-    cat "$WORK/last.txt" >&2
-    echo "The end of the server's log:" >&2
-    tail -n 5 "$SERVER_DIR/server.log" >&2 || true
-    fail "vantrel_transfer $1 failed"
-  fi
-  grep '^figures:' "$WORK/last.txt"
-}
-
-# "probe: ..." for the process $1.
-probe() {
-  "$TOOL" probe --pid "$1" || fail "cannot read the process $1"
 }
 
 # Checks every byte of the large file and of the small ones downloaded.
@@ -236,7 +189,7 @@ check_settings
 install_missing nginx
 install_missing curl
 install_missing openssl
-build
+build_targets vantrel-server vantrel_load vantrel_transfer
 echo "Making the files: $BIG_MIB MiB and $CLIENTS of $SMALL_MIB MiB, in $WORK ..."
 make_files
 echo "Measuring: $REPEAT runs of each"

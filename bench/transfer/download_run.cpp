@@ -12,7 +12,8 @@
 #include "flattened_stream.h"
 #include "load_options.h"
 #include "protocol/transaction_types.h"
-#include "timed_connection.h"
+#include "route.h"
+#include "stream_link.h"
 #include "transfer_fields.h"
 #include "vantrel_session.h"
 
@@ -20,11 +21,8 @@ namespace vantrel::transfer {
 namespace {
 
 using listing::ListingClock;
-using listing::TimedConnection;
 using listing::VantrelSession;
 
-// Bytes read from a transfer connection at once.
-constexpr size_t kReadChunk = 256 * 1024;
 // The nickname every client shows.
 constexpr const char* kNickname = "downloader";
 
@@ -32,11 +30,12 @@ constexpr const char* kNickname = "downloader";
 class DownloadClient {
  public:
   DownloadClient(const TransferOptions& options, size_t index)
-      : port_(options.server_port),
-        source_(load::SourceAddress(kDownloadSourceBase, index)),
+      : source_(load::SourceAddress(kDownloadSourceBase, index)),
         folder_(options.folder),
         name_(ClientFileName(options, index)),
-        session_(options.server_port, kNickname) {
+        session_(options.server_port, kNickname),
+        transfer_(tunnel_client::MakeLink(options.route,
+                                          static_cast<uint16_t>(options.server_port + 1))) {
     if (!options.verify.empty()) comparer_.emplace(std::filesystem::path(options.verify) / name_);
   }
 
@@ -88,29 +87,27 @@ class DownloadClient {
 
   bool Transfer(ListingClock::time_point deadline, std::string& error) {
     if (!Request(deadline, error)) return false;
-    TimedConnection transfer;
-    const asio::ip::tcp::endpoint server(asio::ip::address_v4::loopback(), port_ + 1);
     const auto header = TransferHeader(ticket_->reference, 0);
-    if (!transfer.Connect(source_, server, deadline, error) ||
-        !transfer.Send(header, deadline, error)) {
+    if (!transfer_->Connect(source_, deadline, error) ||
+        !transfer_->Send(header, deadline, error)) {
       return false;
     }
     FlattenedReader reader([this](std::span<const uint8_t> data) {
       data_bytes_ += data.size();
       if (comparer_ && !differs_) differs_ = !comparer_->Compare(data);
     });
-    std::vector<uint8_t> buffer(kReadChunk);
     while (stream_bytes_ < ticket_->stream_size) {
       const auto want = static_cast<size_t>(
-          std::min<uint64_t>(buffer.size(), ticket_->stream_size - stream_bytes_));
-      const size_t size = transfer.Receive(std::span(buffer).first(want), deadline, error);
+          std::min<uint64_t>(listing::kLinkReadSize, ticket_->stream_size - stream_bytes_));
+      const auto bytes = transfer_->Receive(want, deadline, error);
+      const size_t size = bytes.size();
       if (size == 0) {
         error = "after " + std::to_string(stream_bytes_) + " of " +
                 std::to_string(ticket_->stream_size) + " bytes: " + error;
         return false;
       }
       stream_bytes_ += size;
-      const size_t taken = reader.Feed(std::span(buffer).first(size));
+      const size_t taken = reader.Feed(bytes);
       if (reader.state() == FlattenedReader::State::kInvalid) {
         error = "a damaged flattened file: " + reader.invalid_reason();
         return false;
@@ -127,7 +124,7 @@ class DownloadClient {
       }
     }
     end_ = ListingClock::now();
-    transfer.Close();
+    transfer_->Close();
     session_.Close();
     if (reader.state() != FlattenedReader::State::kComplete) {
       error = "the " + std::to_string(ticket_->stream_size) +
@@ -155,11 +152,12 @@ class DownloadClient {
     return true;
   }
 
-  const uint16_t port_;
   const uint32_t source_;
   const std::string folder_;
   const std::string name_;
   VantrelSession session_;
+  // The transfer connection: plain TCP to P + 1, or a tunnel to P + 3.
+  const std::unique_ptr<listing::StreamLink> transfer_;
   std::optional<FileComparer> comparer_;
   bool differs_ = false;
   std::optional<DownloadTicket> ticket_;

@@ -74,7 +74,7 @@ void CheckWhole(const TransferOptions& options, std::string& error) {
 
 const char* const kUsage =
     "Usage: vantrel_transfer download --port PORT --name NAME [--folder F] [--clients C]\n"
-    "                                 [--verify DIR]\n"
+    "                                 [--verify DIR] [--tunnel | --proxy PX]\n"
     "       vantrel_transfer upload --port PORT --name NAME --size BYTES [--folder F]\n"
     "                               [--verify DIR]\n"
     "       vantrel_transfer probe --pid PID\n"
@@ -100,7 +100,10 @@ const char* const kUsage =
     "  --size BYTES  the upload's data\n"
     "  --verify DIR  the folder on disk that holds the files: after a download, each\n"
     "                file's data must equal the file there; after an upload, the\n"
-    "                file there must hold the data sent\n";
+    "                file there must hold the data sent\n"
+    "  --tunnel      download: each transfer connection through an HTTP tunnel to\n"
+    "                PORT + 3 instead of plain TCP to PORT + 1 (sessions stay plain)\n"
+    "  --proxy PX    download: the same tunnel through the HTTP proxy on 127.0.0.1:PX\n";
 
 std::optional<TransferOptions> ParseCommandLine(int argc, const char* const* argv,
                                                 std::string& error) {
@@ -122,11 +125,17 @@ std::optional<TransferOptions> ParseCommandLine(int argc, const char* const* arg
     error = "unknown mode " + std::string(command);
     return std::nullopt;
   }
-  for (int i = 2; i < argc && error.empty(); i += 2) {
-    if (i + 1 >= argc) {
+  for (int i = 2; i < argc && error.empty();) {
+    if (const int taken = tunnel_client::TakeRouteOption(argc, argv, i, options.route, error)) {
+      if (error.empty() && options.mode != Mode::kDownload) {
+        error = std::string(argv[i]) + " goes with download only";
+      }
+      i += taken;
+    } else if (i + 1 >= argc) {
       error = std::string(argv[i]) + " needs a value";
     } else {
       ParseOption(argv[i], argv[i + 1], options, error);
+      i += 2;
     }
   }
   if (error.empty()) CheckWhole(options, error);

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "route.h"
+
 namespace vantrel::transfer {
 
 // What the tool does: download files from the Vantrel server, upload one to
@@ -31,6 +33,8 @@ struct TransferOptions {
   // The folder on disk that holds the files (the server's Files/ or a folder
   // in it); empty = no check of the bytes.
   std::string verify;
+  // download: how the transfer connections reach P + 1 (the session stays plain).
+  tunnel_client::Route route;
   int pid = 0;  // probe
 };
 
@@ -40,7 +44,7 @@ extern const char* const kUsage;
 // Parses the command line (argv[1] on). Returns the options, or nothing: with
 // `error` empty when help was asked for, else with a one-line reason. Names
 // must be ASCII without ':' or '/' (the tool sends them as Mac Roman); an
-// upload's flattened bytes must fit in 4 bytes.
+// upload's flattened bytes must fit in 4 bytes; a route goes with a download.
 std::optional<TransferOptions> ParseCommandLine(int argc, const char* const* argv,
                                                 std::string& error);
 
