@@ -7,8 +7,8 @@
 #include <cstring>
 #include <span>
 
-#include "platform/exception.h"
 #include "platform/byte_order.h"
+#include "platform/exception.h"
 #include "transfer/flattened_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

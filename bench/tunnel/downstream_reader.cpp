@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <string_view>
 
-#include "platform/byte_order.h"
-
 namespace vantrel::tunnel_client {
 namespace {
 
@@ -46,31 +44,10 @@ void DownstreamReader::TakeHead(std::span<const uint8_t>& bytes) {
 
 std::span<const uint8_t> DownstreamReader::Next(std::span<const uint8_t>& bytes, size_t most) {
   if (state_ == State::kHead) TakeHead(bytes);
-  while (state_ == State::kChunks && !bytes.empty()) {
-    if (remaining_ == 0) {  // a chunk head, or the rest of one
-      const size_t n = std::min(chunk_head_.size() - chunk_head_read_, bytes.size());
-      std::copy_n(bytes.begin(), n,
-                  chunk_head_.begin() + static_cast<std::ptrdiff_t>(chunk_head_read_));
-      chunk_head_read_ += n;
-      bytes = bytes.subspan(n);
-      if (chunk_head_read_ < chunk_head_.size()) break;
-      chunk_head_read_ = 0;
-      type_ = Get32(chunk_head_.data());
-      remaining_ = Get32(chunk_head_.data() + 4);
-      if (type_ != tunnel::kDataChunk && type_ != tunnel::kPaddingChunk) state_ = State::kEnded;
-      continue;
-    }
-    const size_t n = std::min<size_t>(remaining_, bytes.size());
-    if (type_ == tunnel::kDataChunk) {
-      const auto data = bytes.first(std::min(n, most));
-      bytes = bytes.subspan(data.size());
-      remaining_ -= static_cast<uint32_t>(data.size());
-      return data;
-    }
-    bytes = bytes.subspan(n);  // padding
-    remaining_ -= static_cast<uint32_t>(n);
-  }
-  return {};
+  if (state_ != State::kChunks) return {};
+  const auto data = chunks_.Next(bytes, most);
+  if (chunks_.Ended()) state_ = State::kEnded;
+  return data;
 }
 
 }  // namespace vantrel::tunnel_client

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -45,10 +44,7 @@ class DownstreamReader {
   State state_ = State::kHead;
   std::string head_;  // what has arrived of the head
   std::string refusal_;
-  std::array<uint8_t, tunnel::kChunkHeadSize> chunk_head_{};
-  size_t chunk_head_read_ = 0;
-  uint32_t type_ = 0;
-  uint32_t remaining_ = 0;  // bytes of the current chunk still to come
+  tunnel::ChunkReader chunks_;
 };
 
 }  // namespace vantrel::tunnel_client

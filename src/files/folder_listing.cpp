@@ -5,8 +5,8 @@
 #include "files/host_names.h"
 #include "files/item_names.h"
 #include "files/shortcuts.h"
-#include "platform/exception.h"
 #include "platform/byte_order.h"
+#include "platform/exception.h"
 
 namespace vantrel {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "news/field_text.h"
-#include "platform/exception.h"
 #include "platform/byte_order.h"
+#include "platform/exception.h"
 
 namespace vantrel {
 namespace {

@@ -242,14 +242,14 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
         head_ = 0;
       }
       if (!carry_.empty()) {
-        reader_.Feed(carry_, inbound_);
+        TakeData(carry_);
         carry_.clear();
         continue;
       }
       if (post_ == nullptr || post_->BytesAvailable() == 0) break;
       static thread_local std::array<uint8_t, kUpstreamPiece> piece;
       const size_t n = post_->Read(piece);
-      reader_.Feed(std::span<const uint8_t>(piece.data(), n), inbound_);
+      TakeData(std::span<const uint8_t>(piece.data(), n));
     }
     if (reader_.Ended() && !closing_) {
       // The client ended the stream.
@@ -258,6 +258,13 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
       Raise(TransportEvent::kClosed);
     }
     return BytesAvailable() > before;
+  }
+
+  // Keeps the data of the chunks in `bytes` for the owner to read.
+  void TakeData(std::span<const uint8_t> bytes) {
+    for (auto data = reader_.Next(bytes); !data.empty(); data = reader_.Next(bytes)) {
+      inbound_.insert(inbound_.end(), data.begin(), data.end());
+    }
   }
 
   // Sends what waits to go down as one data chunk and its padding. True when
@@ -347,7 +354,7 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
   bool downstream_missing_ = false;
   bool upstream_missing_ = false;
 
-  tunnel::UpstreamReader reader_;
+  tunnel::ChunkReader reader_;    // of the POST body
   std::vector<uint8_t> carry_;    // the body bytes read with a POST's request
   std::vector<uint8_t> inbound_;  // data come up; those before head_ were read
   size_t head_ = 0;

@@ -115,8 +115,7 @@ std::vector<uint8_t> GetAnswer() {
 }
 
 std::vector<uint8_t> EndingAnswer() {
-  std::vector<uint8_t> answer;
-  AppendText(answer, kEndingHead);
+  std::vector<uint8_t> answer(kEndingHead.begin(), kEndingHead.end());
   answer.resize(answer.size() + kChunkHeadSize);
   return answer;
 }
@@ -135,15 +134,13 @@ void AppendPadding(std::vector<uint8_t>& out, size_t used) {
   out.resize(out.size() + size - kChunkHeadSize);
 }
 
-size_t UpstreamReader::Feed(std::span<const uint8_t> bytes, std::vector<uint8_t>& data) {
-  size_t taken = 0;
-  while (taken < bytes.size() && !ended_) {
-    if (remaining_ == 0 && head_read_ < kChunkHeadSize) {
-      const size_t n = std::min(kChunkHeadSize - head_read_, bytes.size() - taken);
-      std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(taken), n,
-                  head_.begin() + static_cast<std::ptrdiff_t>(head_read_));
+std::span<const uint8_t> ChunkReader::Next(std::span<const uint8_t>& bytes, size_t most) {
+  while (!ended_ && !bytes.empty()) {
+    if (remaining_ == 0) {  // a chunk head, or the rest of one
+      const size_t n = std::min(kChunkHeadSize - head_read_, bytes.size());
+      std::copy_n(bytes.begin(), n, head_.begin() + static_cast<std::ptrdiff_t>(head_read_));
       head_read_ += n;
-      taken += n;
+      bytes = bytes.subspan(n);
       if (head_read_ < kChunkHeadSize) break;
       head_read_ = 0;
       type_ = Get32(head_.data());
@@ -151,15 +148,17 @@ size_t UpstreamReader::Feed(std::span<const uint8_t> bytes, std::vector<uint8_t>
       if (type_ != kDataChunk && type_ != kPaddingChunk) ended_ = true;
       continue;
     }
-    const size_t n = std::min<size_t>(remaining_, bytes.size() - taken);
+    const size_t n = std::min<size_t>(remaining_, bytes.size());
     if (type_ == kDataChunk) {
-      const auto piece = bytes.subspan(taken, n);
-      data.insert(data.end(), piece.begin(), piece.end());
+      const auto data = bytes.first(std::min(n, most));
+      bytes = bytes.subspan(data.size());
+      remaining_ -= static_cast<uint32_t>(data.size());
+      return data;
     }
+    bytes = bytes.subspan(n);  // padding
     remaining_ -= static_cast<uint32_t>(n);
-    taken += n;
   }
-  return taken;
+  return {};
 }
 
 }  // namespace vantrel::tunnel

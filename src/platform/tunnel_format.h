@@ -59,13 +59,16 @@ void AppendChunkHead(std::vector<uint8_t>& out, uint32_t type, uint32_t length);
 // (`used` 0: a whole unit); nothing when it would be shorter than 9 bytes.
 void AppendPadding(std::vector<uint8_t>& out, size_t used);
 
-// Reads the chunks of a POST body, arriving in pieces of any size.
-class UpstreamReader {
+// Reads a chunk stream (a POST body, or a GET answer after its head) arriving
+// in pieces of any size: hands out the data chunks' payload where it lies in
+// the bytes given, and passes over chunk heads and padding.
+class ChunkReader {
  public:
-  // Takes bytes from the front of `bytes`, appending the data chunks' payload
-  // to `data` and skipping padding. Returns how many it took: all of them,
-  // unless a chunk of another type ended the stream.
-  size_t Feed(std::span<const uint8_t> bytes, std::vector<uint8_t>& data);
+  // Takes bytes from the front of `bytes` until it has taken data, and returns
+  // that data (at most `most` bytes, a part of `bytes`; REQUIRES: most > 0),
+  // leaving `bytes` after it. Returns nothing when `bytes` ran out first, or
+  // once a chunk of another type ended the stream (nothing more is taken then).
+  std::span<const uint8_t> Next(std::span<const uint8_t>& bytes, size_t most = SIZE_MAX);
   bool Ended() const { return ended_; }
 
  private:

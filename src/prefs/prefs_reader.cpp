@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "prefs/prefs_layout.h"
 #include "platform/byte_order.h"
+#include "prefs/prefs_layout.h"
 
 namespace vantrel {
 namespace {

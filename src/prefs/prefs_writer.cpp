@@ -3,8 +3,8 @@
 #include <cassert>
 #include <string_view>
 
-#include "prefs/prefs_layout.h"
 #include "platform/byte_order.h"
+#include "prefs/prefs_layout.h"
 
 namespace vantrel {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/exception.h"
 #include "platform/byte_order.h"
+#include "platform/exception.h"
 
 namespace vantrel {
 namespace {

@@ -5,8 +5,8 @@
 #include <limits>
 #include <vector>
 
-#include "platform/exception.h"
 #include "platform/byte_order.h"
+#include "platform/exception.h"
 
 namespace vantrel {
 namespace {

@@ -106,7 +106,7 @@ TEST(TunnelPadding, FillsTheUnitAfterTheDataAndItsChunkHead) {
   }
 }
 
-TEST(UpstreamReader, TakesDataChunksInAnyPiecesSkipsPaddingAndStopsAtTheEnd) {
+TEST(ChunkReader, TakesDataChunksInAnyPiecesSkipsPaddingAndStopsAtTheEnd) {
   const std::vector<uint8_t> stream = Bytes(
       "\0\0\0\1\0\0\0\3abc"
       "\0\0\0\2\0\0\0\2.."
@@ -115,12 +115,16 @@ TEST(UpstreamReader, TakesDataChunksInAnyPiecesSkipsPaddingAndStopsAtTheEnd) {
       "\0\0\0\0\0\0\0\0"
       "after"sv);
   for (const size_t piece : {1u, 5u, 64u}) {
-    UpstreamReader reader;
+    ChunkReader reader;
     std::vector<uint8_t> data;
     size_t taken = 0;
     for (size_t at = 0; at < stream.size() && !reader.Ended(); at += piece) {
       const size_t n = std::min(piece, stream.size() - at);
-      taken += reader.Feed(std::span(stream).subspan(at, n), data);
+      auto part = std::span<const uint8_t>(stream).subspan(at, n);
+      for (auto got = reader.Next(part, 2); !got.empty(); got = reader.Next(part, 2)) {
+        data.insert(data.end(), got.begin(), got.end());
+      }
+      taken += n - part.size();
     }
     EXPECT_EQ(data, Bytes("abcde")) << piece;
     EXPECT_TRUE(reader.Ended());

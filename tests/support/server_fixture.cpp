@@ -49,8 +49,8 @@ uint16_t FindFreePorts(int count) {
 }
 
 ServerFixture::ServerFixture(bool start, LogWindow::Echo echo)
-    : server_(
-          std::make_unique<CMyApplication>(io_, clock_, clock_, folder_.Path(), std::move(echo), &disk_)) {
+    : server_(std::make_unique<CMyApplication>(io_, clock_, clock_, folder_.Path(), std::move(echo),
+                                               &disk_)) {
   prefs_.server_ip_address = kLoopback;
   prefs_.server_port = FindFreePorts(4);
   prefs_.tracker_pass_id = 1;

@@ -13,8 +13,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/byte_order.h"
-
 namespace vantrel::testing {
 namespace {
 
@@ -101,7 +99,7 @@ void TunnelRelay::OpenGet() {
   CloseFd(get_fd_);
   from_get_.clear();
   head_skipped_ = false;
-  in_chunk_ = false;
+  chunks_ = {};
   get_fd_ = Open("GET http://127.0.0.1:" + std::to_string(server_port_) + "/" + id_text_ +
                  " HTTP/1.0\r\nProxy-Connection: Keep-Alive\r\nPragma: no-cache\r\nHost: "
                  "127.0.0.1:" +
@@ -128,8 +126,7 @@ void TunnelRelay::Pump() {
     const bool open = ReadSome(client_fd_, data);
     if (!data.empty()) {
       std::vector<uint8_t> chunk;
-      Append32(chunk, 1);
-      Append32(chunk, static_cast<uint32_t>(data.size()));
+      tunnel::AppendChunkHead(chunk, tunnel::kDataChunk, static_cast<uint32_t>(data.size()));
       chunk.insert(chunk.end(), data.begin(), data.end());
       Up(std::move(chunk));
     }
@@ -159,27 +156,13 @@ void TunnelRelay::ReadGet() {
     at = static_cast<size_t>(end - from_get_.begin()) + kEnd.size();
     head_skipped_ = true;
   }
-  while (at < from_get_.size()) {
-    if (!in_chunk_) {
-      if (from_get_.size() - at < 8) break;
-      chunk_type_ = Get32(from_get_.data() + at);
-      chunk_left_ = Get32(from_get_.data() + at + 4);
-      at += 8;
-      in_chunk_ = true;
-      if (chunk_type_ != 1 && chunk_type_ != 2) get_ended_ = true;
-      continue;
-    }
-    const size_t n = std::min<size_t>(chunk_left_, from_get_.size() - at);
-    if (chunk_type_ == 1) {
-      to_client_.insert(to_client_.end(), from_get_.begin() + static_cast<std::ptrdiff_t>(at),
-                        from_get_.begin() + static_cast<std::ptrdiff_t>(at + n));
-      data_down_ += n;
-    }
-    at += n;
-    chunk_left_ -= static_cast<uint32_t>(n);
-    if (chunk_left_ == 0) in_chunk_ = false;
+  auto body = std::span<const uint8_t>(from_get_).subspan(at);
+  for (auto data = chunks_.Next(body); !data.empty(); data = chunks_.Next(body)) {
+    to_client_.insert(to_client_.end(), data.begin(), data.end());
+    data_down_ += data.size();
   }
-  from_get_.erase(from_get_.begin(), from_get_.begin() + static_cast<std::ptrdiff_t>(at));
+  if (chunks_.Ended()) get_ended_ = true;
+  from_get_.clear();
 }
 
 }  // namespace vantrel::testing

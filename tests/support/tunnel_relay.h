@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/tunnel_format.h"
+
 namespace vantrel::testing {
 
 // The client's side of an HTTP tunnel, as a local relay on 127.0.0.1: what a
@@ -54,9 +56,7 @@ class TunnelRelay {
   std::vector<uint8_t> to_client_;
   std::vector<uint8_t> from_get_;
   bool head_skipped_ = false;
-  uint32_t chunk_type_ = 0;
-  uint32_t chunk_left_ = 0;
-  bool in_chunk_ = false;
+  tunnel::ChunkReader chunks_;  // of the GET's answer
   bool get_ended_ = false;
   size_t data_down_ = 0;
   std::vector<uint8_t> post_answer_;
