@@ -65,7 +65,6 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
   // The first connection: the other place waits for its own.
   void Open(RequestKind kind, std::unique_ptr<Transport> connection,
             std::vector<uint8_t> body_start) {
-    downstream_missing_ = upstream_missing_ = true;
     Attach(kind, std::move(connection), std::move(body_start));
     Arm(kIdleKeepAlive);
   }
@@ -75,7 +74,6 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
               std::vector<uint8_t> body_start) {
     if (kind == RequestKind::kPost) {
       post_ = std::move(connection);
-      upstream_missing_ = false;
       Watch(*post_, kind, ++post_serial_);
       carry_ = std::move(body_start);
       Drain();
@@ -83,7 +81,6 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
       return;
     }
     get_ = std::move(connection);
-    downstream_missing_ = false;
     Watch(*get_, kind, ++get_serial_);
     Arm(FlushDown() ? kDataKeepAlive : kIdleKeepAlive);
   }
@@ -208,7 +205,6 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
       }
       case TransportEvent::kClosed:
         get_.reset();
-        downstream_missing_ = true;
         Arm(kReconnectWait);
         break;
       case TransportEvent::kQueueDrained:
@@ -224,7 +220,6 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
     if (closing_) return;
     if (event == TransportEvent::kClosed) {
       post_.reset();
-      upstream_missing_ = true;
       Arm(kReconnectWait);
     } else if (event == TransportEvent::kDataArrived && Drain()) {
       Raise(TransportEvent::kDataArrived);
@@ -287,7 +282,7 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
 
   void OnTimer() {
     if (closing_) return;
-    if (downstream_missing_ || upstream_missing_) {
+    if (get_ == nullptr || post_ == nullptr) {
       // A half was lost and not replaced in time.
       EndBoth(/*end_chunk=*/true);
       disconnected_ = true;
@@ -347,12 +342,11 @@ class Tunnel : public std::enable_shared_from_this<Tunnel> {
   Release release_;
   Transport::Notify notify_;
 
+  // Null while that half is missing.
   std::unique_ptr<Transport> get_;   // downstream: the answer to a GET
   std::unique_ptr<Transport> post_;  // upstream: the body of a POST
   uint64_t get_serial_ = 0;          // which connection of the place events belong to
   uint64_t post_serial_ = 0;
-  bool downstream_missing_ = false;
-  bool upstream_missing_ = false;
 
   tunnel::ChunkReader reader_;    // of the POST body
   std::vector<uint8_t> carry_;    // the body bytes read with a POST's request
