@@ -7,6 +7,7 @@
 #include "accounts/account_files.h"
 #include "accounts/login_name.h"
 #include "platform/exception.h"
+#include "protocol/field_data.h"
 #include "protocol/field_ids.h"
 #include "protocol/field_text.h"
 
@@ -17,7 +18,7 @@ namespace {
 // Omberly::CException when the item fails.
 const char* ApplyItem(const AccountStore& store, const AccessPrivileges& actor,
                       const UFieldData& item, AccountChanges& changes) {
-  const std::string previous = ComplementBytes(FieldText(item, kFieldData, kMaxPreviousLogin));
+  const std::string previous = Scramble(FieldText(item, kFieldData, kMaxPreviousLogin));
   AccountRecord record = RecordFromFields(item);
 
   if (record.name.empty() && record.login.empty()) {

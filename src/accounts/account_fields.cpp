@@ -18,7 +18,7 @@ AccountRecord RecordFromFields(const UFieldData& fields) {
 }
 
 std::string LoginFromFields(const UFieldData& fields, size_t limit) {
-  return ComplementBytes(FieldText(fields, kFieldUserLogin, limit));
+  return Scramble(FieldText(fields, kFieldUserLogin, limit));
 }
 
 bool KeepsPassword(const UFieldData& fields) {
@@ -33,7 +33,7 @@ std::string_view PasswordPlaceholder(const AccountRecord& record) {
 UFieldData AccountFields(const AccountRecord& record, std::string_view login) {
   UFieldData fields;
   fields.AddText(kFieldNickname, record.name);
-  fields.AddText(kFieldUserLogin, ComplementBytes(login));
+  fields.AddText(kFieldUserLogin, Scramble(login));
   fields.AddText(kFieldPassword, PasswordPlaceholder(record));
   fields.AddField(kFieldUserAccess, record.privileges.bytes);
   return fields;

@@ -58,10 +58,4 @@ std::vector<uint8_t> EncodeAccountRecord(const AccountRecord& record) {
   return bytes;
 }
 
-std::string ComplementBytes(std::string_view text) {
-  std::string complemented(text);
-  for (char& byte : complemented) byte = static_cast<char>(~static_cast<unsigned char>(byte));
-  return complemented;
-}
-
 }  // namespace vantrel

@@ -40,8 +40,4 @@ AccountRecordStatus DecodeAccountRecord(std::span<const uint8_t> bytes, AccountR
 // zero. Texts over their limits are cut to them.
 std::vector<uint8_t> EncodeAccountRecord(const AccountRecord& record);
 
-// Every byte complemented (XOR 0xFF): how logins and passwords travel, and how
-// the password is stored. Applying it twice gives the input back.
-std::string ComplementBytes(std::string_view text);
-
 }  // namespace vantrel

@@ -8,6 +8,7 @@
 #include "accounts/head_admin_texts.h"
 #include "platform/exception.h"
 #include "platform/mac_roman.h"
+#include "protocol/field_data.h"
 #include "server/operator.h"
 
 namespace vantrel {
@@ -32,7 +33,7 @@ void OpenLink(const AccountStore& store, const std::string& login, uint32_t addr
   ConnectAdminOutcome outcome;
   try {
     const AccountRecord record = store.Read(login);
-    outcome.link = HeadAdminLink(login, ComplementBytes(record.scrambled_password), address, port);
+    outcome.link = HeadAdminLink(login, Scramble(record.scrambled_password), address, port);
   } catch (const Omberly::CException& failure) {
     outcome.result = ConnectAdminResult::kFailed;
     outcome.failure = FailureText(failure);

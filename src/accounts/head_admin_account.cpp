@@ -5,6 +5,7 @@
 #include "accounts/login_name.h"
 #include "accounts/password_dialog.h"
 #include "platform/exception.h"
+#include "protocol/field_data.h"
 
 namespace vantrel {
 
@@ -25,7 +26,7 @@ bool SetUpAdminAccount(const AccountStore& store, std::string_view login,
     is_new = true;
   }
   if (password && !password->empty()) {
-    record.scrambled_password = ComplementBytes(password->substr(0, kMaxOperatorPassword));
+    record.scrambled_password = Scramble(password->substr(0, kMaxOperatorPassword));
   }
   if (is_new || reset) record.privileges = kFullAdministratorPrivileges;
   if (is_new) {

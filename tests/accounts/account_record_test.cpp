@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "protocol/field_data.h"
+
 namespace vantrel {
 namespace {
 
@@ -29,7 +31,7 @@ TEST(AccountRecord, EncodesEveryFieldAtItsPlace) {
   record.name = "Jo";
   record.extra_text = "x";
   record.login = "jo";
-  record.scrambled_password = ComplementBytes("pw");
+  record.scrambled_password = Scramble("pw");
 
   std::vector<uint8_t> expected(734, 0);
   Put(expected, 0, {0x00, 0x01});

@@ -65,7 +65,7 @@ class ClientEndToEnd : public ::testing::Test {
     AccountRecord record;
     record.login = login;
     record.name = name;
-    record.scrambled_password = ComplementBytes(password);
+    record.scrambled_password = Scramble(password);
     for (const unsigned bit : kUserBits) record.privileges.Set(bit);
     fixture_.Server().Accounts().Store().Create(record);
   }
