@@ -4,6 +4,8 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <deque>
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,8 +25,8 @@ namespace {
 constexpr size_t kReadChunk = 64 * 1024;
 // Queue buffers larger than this are freed once empty, so that idle connections
 // stay small after a burst (a login storm leaves every client a few KB of
-// announcements otherwise). A chat line or a notification fits below it.
-constexpr size_t kKeptBufferCapacity = 1024;
+// announcements otherwise). A notification or a short chat line fits in it.
+constexpr size_t kKeptBufferCapacity = 256;
 // Accepted connections held for the processing pass before accepting pauses.
 constexpr size_t kMaxWaitingAccepts = 64;
 // Pause before accepting again after the system refused an accept (out of descriptors).
@@ -47,10 +49,34 @@ uint32_t Ipv4Of(const asio::ip::address& address) {
 
 }  // namespace
 
+// The connections of one listener that queued bytes while the current event was
+// handled, flushed together by one posted handler once it has been: a chat line
+// to every client is then one handler, not one per client to allocate, queue and
+// dispatch. Holds the connections weakly: one that is gone needs no flush.
+class TcpTransport::FlushQueue : public std::enable_shared_from_this<FlushQueue> {
+ public:
+  explicit FlushQueue(asio::any_io_executor executor) : executor_(std::move(executor)) {}
+
+  void Add(const std::shared_ptr<Connection>& connection) {
+    waiting_.push_back(connection);
+    if (posted_) return;
+    posted_ = true;
+    asio::post(executor_, [self = shared_from_this()] { self->FlushAll(); });
+  }
+
+ private:
+  void FlushAll();
+
+  asio::any_io_executor executor_;
+  std::vector<std::weak_ptr<Connection>> waiting_;
+  std::vector<std::weak_ptr<Connection>> flushing_;  // kept for its capacity
+  bool posted_ = false;
+};
+
 class TcpTransport::Connection : public std::enable_shared_from_this<Connection> {
  public:
-  Connection(asio::ip::tcp::socket socket, uint32_t peer)
-      : socket_(std::move(socket)), peer_(peer) {}
+  Connection(asio::ip::tcp::socket socket, uint32_t peer, std::shared_ptr<FlushQueue> flushes)
+      : socket_(std::move(socket)), peer_(peer), flushes_(std::move(flushes)) {}
 
   void Start(SendBudget* budget) {
     asio::error_code ignored;
@@ -119,7 +145,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
     }
     if (!flush_posted_) {
       flush_posted_ = true;
-      asio::post(socket_.get_executor(), [self = shared_from_this()] { self->Flush(); });
+      flushes_->Add(shared_from_this());
     }
   }
 
@@ -151,6 +177,8 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   }
 
  private:
+  friend class FlushQueue;
+
   // Passed the send queue's cap or the budget: the queue is dropped.
   void Overflow() {
     dropped_for_not_reading_ = true;
@@ -357,6 +385,7 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
 
   asio::ip::tcp::socket socket_;
   const uint32_t peer_;
+  const std::shared_ptr<FlushQueue> flushes_;
   Notify notify_;
   std::vector<uint8_t> inbound_;  // received bytes; those before head_ were read
   size_t head_ = 0;
@@ -370,8 +399,10 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
 
   std::vector<uint8_t> pending_;    // queued since the last flush
   std::vector<uint8_t> in_flight_;  // being written
-  std::deque<FileRange> files_;     // after pending_ and in_flight_, in order
-  size_t file_queued_ = 0;          // the bytes of files_ (ranges and what follows them)
+  // After pending_ and in_flight_, in order. A list: an empty one allocates
+  // nothing, and nearly every connection never sends a file.
+  std::list<FileRange> files_;
+  size_t file_queued_ = 0;  // the bytes of files_ (ranges and what follows them)
   bool connected_ = true;
   bool close_pending_ = false;
   bool write_in_flight_ = false;
@@ -382,6 +413,15 @@ class TcpTransport::Connection : public std::enable_shared_from_this<Connection>
   SendBudget* budget_ = nullptr;  // null when the connection counts in none
   size_t counted_ = 0;            // this connection's share of the budget's total
 };
+
+void TcpTransport::FlushQueue::FlushAll() {
+  posted_ = false;
+  flushing_.swap(waiting_);
+  for (const auto& waiting : flushing_) {
+    if (const auto connection = waiting.lock()) connection->Flush();
+  }
+  flushing_.clear();
+}
 
 TcpTransport::TcpTransport(std::shared_ptr<Connection> connection)
     : connection_(std::move(connection)) {}
@@ -434,7 +474,10 @@ uint32_t TcpTransport::PeerAddress() const {
 
 class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
  public:
-  explicit Acceptor(asio::io_context& io) : acceptor_(io), retry_(io) {}
+  explicit Acceptor(asio::io_context& io)
+      : acceptor_(io),
+        retry_(io),
+        flushes_(std::make_shared<TcpTransport::FlushQueue>(io.get_executor())) {}
 
   void Open(uint32_t address, uint16_t port, int backlog, Notify notify, SendBudget* budget) {
     budget_ = budget;
@@ -527,13 +570,15 @@ class TcpListener::Acceptor : public std::enable_shared_from_this<Acceptor> {
     asio::error_code endpoint_error;
     const auto peer = socket.remote_endpoint(endpoint_error);
     const uint32_t peer_address = endpoint_error ? 0 : Ipv4Of(peer.address());
-    auto connection = std::make_shared<TcpTransport::Connection>(std::move(socket), peer_address);
+    auto connection =
+        std::make_shared<TcpTransport::Connection>(std::move(socket), peer_address, flushes_);
     connection->Start(budget_);
     accepted_.push_back(std::make_unique<TcpTransport>(std::move(connection)));
   }
 
   asio::ip::tcp::acceptor acceptor_;
   asio::steady_timer retry_;
+  std::shared_ptr<TcpTransport::FlushQueue> flushes_;  // shared by its connections
   Notify notify_;
   FailureNotify failure_notify_;
   bool failing_ = false;  // the last accept failed

@@ -34,6 +34,7 @@ class SendBudget;
 class TcpTransport final : public Transport {
  public:
   class Connection;  // the socket and its queues, shared with operations in flight
+  class FlushQueue;  // the connections of a listener waiting to be flushed
 
   explicit TcpTransport(std::shared_ptr<Connection> connection);
   ~TcpTransport() override;  // disconnects
