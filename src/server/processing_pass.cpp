@@ -23,6 +23,7 @@ std::string IncompatibleVersionText(const std::array<uint8_t, 4>& magic, uint16_
 
 void ServerCore::RunPass() {
   const uint32_t now = clock_.Seconds();
+  idle_memory_.Busy();
   try {
     AcceptConnections();
     ServePendingConnections(now);

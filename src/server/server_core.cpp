@@ -5,6 +5,7 @@
 #include <asio.hpp>
 
 #include "platform/exception.h"
+#include "platform/heap_memory.h"
 #include "platform/terminal.h"
 #include "prefs/prefs_file.h"
 #include "server/core_handlers.h"
@@ -21,7 +22,8 @@ ServerCore::ServerCore(asio::io_context& io, const Clock& clock, TimerFactory& t
       file_system_(file_system),
       temporary_bans_(temporary_bans),
       log_(clock, std::move(echo)),
-      log_files_(file_system_, folder_, clock, settings_) {
+      log_files_(file_system_, folder_, clock, settings_),
+      idle_memory_(timers, FreeHeapBytes, ReturnFreeHeap) {
   RegisterCoreHandlers(handlers_, clients_, *this);
   // A client that goes is first let go of by every capability.
   clients_.AddLeaveObserver([this](ClientSession& leaving) {

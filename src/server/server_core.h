@@ -23,6 +23,7 @@
 #include "server/core_services.h"
 #include "server/counters.h"
 #include "server/dispatch_table.h"
+#include "server/idle_memory.h"
 #include "server/operator.h"
 #include "server/statistics.h"
 
@@ -213,6 +214,7 @@ class ServerCore final : public PassRequester,
   Statistics stats_;
   Counters counters_;
   DispatchTable handlers_;
+  IdleMemory idle_memory_;
   UFieldData pass_fields_;  // the fields of the request being dispatched
 
   // The connection-flood run: the last admitted address, when its run began and
